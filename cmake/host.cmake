@@ -1,0 +1,28 @@
+# The host build: the program as a library over the host layer, winbox, the
+# tests and the benchmarks.
+if(SETUP_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+file(GLOB_RECURSE HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
+add_library(hostwin STATIC ${HOST_SOURCES})
+target_include_directories(hostwin PUBLIC ${CMAKE_SOURCE_DIR}/host/include PRIVATE ${CMAKE_SOURCE_DIR}/host)
+
+add_library(program STATIC ${PROGRAM_SOURCES})
+target_include_directories(program PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(program PUBLIC hostwin)
+
+# The host layer calls back into the program (WinMain), and the program into
+# the host layer: link the two as one group.
+add_library(setup_host INTERFACE)
+target_link_libraries(setup_host INTERFACE -Wl,--start-group program hostwin -Wl,--end-group)
+
+file(GLOB WINBOX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/winbox/*.cpp)
+add_executable(winbox ${WINBOX_SOURCES})
+target_include_directories(winbox PRIVATE ${CMAKE_SOURCE_DIR}/host)
+target_link_libraries(winbox PRIVATE setup_host)
+
+enable_testing()
+add_subdirectory(tests)
+add_subdirectory(bench)

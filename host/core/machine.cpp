@@ -1,0 +1,303 @@
+#include "machine.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "codepage.h"
+#include "windows_host.h"
+
+namespace host {
+
+namespace {
+
+std::string gMachineDir;    // host folder of the open machine
+MachineConfig gConfig;      // its settings, as loaded or changed
+ProcessContext gProcess;    // the running program's context
+thread_local DWORD gLastError = 0;
+
+const char kConfigName[] = "machine.cfg";
+
+bool ParseBool(const std::string& value, bool* out) {
+    if (value == "yes" || value == "on" || value == "new" || value == "1") {
+        *out = true;
+        return true;
+    }
+    if (value == "no" || value == "off" || value == "old" || value == "0") {
+        *out = false;
+        return true;
+    }
+    return false;
+}
+
+bool LoadConfig(const std::string& dir, MachineConfig* config) {
+    std::ifstream in(dir + "/" + kConfigName);
+    if (!in) return false;
+    *config = MachineConfig();
+    std::string line;
+    while (std::getline(in, line)) {
+        size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (key == "shell") ParseBool(value, &config->newShell);
+        else if (key == "delayed-delete") ParseBool(value, &config->delayedDelete);
+        else if (key == "progman") ParseBool(value, &config->progman);
+        else if (key.size() == 12 && key.compare(0, 6, "drive.") == 0 && key.compare(7, 5, ".path") == 0)
+            config->drives[key[6]].hostDir = value;
+        else if (key.size() == 15 && key.compare(0, 6, "drive.") == 0 && key.compare(7, 8, ".free-mb") == 0)
+            config->drives[key[6]].freeMb = std::strtoull(value.c_str(), nullptr, 10);
+    }
+    return true;
+}
+
+bool MakeHostDirs(const std::string& path) {
+    std::string partial;
+    std::stringstream stream(path);
+    std::string level;
+    if (!path.empty() && path[0] == '/') partial = "/";
+    while (std::getline(stream, level, '/')) {
+        if (level.empty()) continue;
+        partial += level + "/";
+        if (mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+    return true;
+}
+
+bool RemoveHostTree(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+    if (S_ISDIR(st.st_mode)) {
+        DIR* dir = opendir(path.c_str());
+        if (!dir) return false;
+        while (struct dirent* entry = readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            RemoveHostTree(path + "/" + name);
+        }
+        closedir(dir);
+        return rmdir(path.c_str()) == 0;
+    }
+    return unlink(path.c_str()) == 0;
+}
+
+std::string AbsoluteHostPath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char* cwd = getcwd(nullptr, 0);
+    std::string out = cwd ? std::string(cwd) + "/" + path : path;
+    free(cwd);
+    return out;
+}
+
+// A Windows directory the machine starts with, and the registry value that
+// names it among the user's shell folders (empty when none).
+struct StartFolder {
+    const char* path;
+    const char* shellFolderValue;
+};
+
+const StartFolder kStartFolders[] = {
+    {"C:\\WINDOWS", ""},
+    {"C:\\WINDOWS\\SYSTEM", ""},
+    {"C:\\Program Files", ""},
+    {"C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ", "Desktop"},
+    {"C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ", "Start Menu"},
+    {"C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ", "Programs"},
+    {"C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\ｽﾀｰﾄｱｯﾌﾟ", "Startup"},
+};
+
+bool WriteStartFolders() {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER,
+                        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
+                        nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    bool ok = true;
+    for (const StartFolder& folder : kStartFolders) {
+        if (!CreateDirectoryA(folder.path, nullptr)) ok = false;
+        if (folder.shellFolderValue[0] &&
+            RegSetValueExA(key, folder.shellFolderValue, 0, REG_SZ, (const BYTE*)folder.path,
+                           (DWORD)std::string(folder.path).size() + 1) != ERROR_SUCCESS)
+            ok = false;
+    }
+    RegCloseKey(key);
+    return ok;
+}
+
+}  // namespace
+
+bool OpenMachine(const std::string& machineDir) {
+    std::string dir = AbsoluteHostPath(machineDir);
+    MachineConfig config;
+    if (!LoadConfig(dir, &config)) return false;
+    gMachineDir = dir;
+    gConfig = config;
+    if (gProcess.currentDir.empty()) gProcess.currentDir = "C:\\";
+    return true;
+}
+
+bool InitMachine(const std::string& machineDir, const MachineConfig& config) {
+    std::string dir = AbsoluteHostPath(machineDir);
+    if (!RemoveHostTree(dir) || !MakeHostDirs(dir + "/C") || !MakeHostDirs(dir + "/state"))
+        return false;
+    gMachineDir = dir;
+    gConfig = config;
+    DriveInfo& c = gConfig.drives['C'];
+    c.hostDir = dir + "/C";
+    if (c.freeMb == 0) c.freeMb = kDefaultFreeMb;
+    if (!SaveConfig()) return false;
+    gProcess.currentDir = "C:\\";
+    return WriteStartFolders();
+}
+
+const std::string& MachineDir() { return gMachineDir; }
+
+MachineConfig& Config() { return gConfig; }
+
+bool SaveConfig() {
+    std::string path = gMachineDir + "/" + kConfigName;
+    std::ofstream out(path + ".tmp", std::ios::trunc);
+    out << "shell=" << (gConfig.newShell ? "new" : "old") << "\n";
+    out << "delayed-delete=" << (gConfig.delayedDelete ? "yes" : "no") << "\n";
+    out << "progman=" << (gConfig.progman ? "on" : "off") << "\n";
+    for (const auto& drive : gConfig.drives) {
+        out << "drive." << drive.first << ".path=" << drive.second.hostDir << "\n";
+        out << "drive." << drive.first << ".free-mb=" << drive.second.freeMb << "\n";
+    }
+    out.close();
+    if (!out) return false;
+    return rename((path + ".tmp").c_str(), path.c_str()) == 0;
+}
+
+std::string StatePath(const std::string& name) { return gMachineDir + "/state/" + name; }
+
+std::vector<std::string> SplitPath(const std::string& path) {
+    std::vector<std::string> levels;
+    std::string current;
+    for (size_t i = 0; i < path.size(); ++i) {
+        unsigned char c = (unsigned char)path[i];
+        if (IsLeadByte932(c) && i + 1 < path.size()) {
+            current += path[i];
+            current += path[++i];
+        } else if (c == '\\') {
+            levels.push_back(current);
+            current.clear();
+        } else {
+            current += path[i];
+        }
+    }
+    levels.push_back(current);
+    return levels;
+}
+
+namespace {
+
+// Slashes become backslashes, stepping over double-byte characters.
+std::string BackslashesOnly(const std::string& path) {
+    std::string out = path;
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (IsLeadByte932((unsigned char)out[i])) ++i;
+        else if (out[i] == '/') out[i] = '\\';
+    }
+    return out;
+}
+
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+}  // namespace
+
+bool FullWindowsPath(const std::string& input, std::string* full) {
+    std::string path = BackslashesOnly(input);
+    if (path.empty()) return false;
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return false;  // UNC: not served
+    const std::string& cwd = gProcess.currentDir.empty() ? std::string("C:\\") : gProcess.currentDir;
+    std::string combined;
+    if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':') {
+        char drive = (char)toupper((unsigned char)path[0]);
+        std::string rest = path.substr(2);
+        if (!rest.empty() && rest[0] == '\\') combined = std::string(1, drive) + ":" + rest;
+        else if (toupper((unsigned char)cwd[0]) == drive) combined = rest.empty() ? cwd : cwd + "\\" + rest;
+        else combined = std::string(1, drive) + ":\\" + rest;
+    } else if (path[0] == '\\') {
+        combined = cwd.substr(0, 2) + path;
+    } else {
+        combined = cwd + "\\" + path;
+    }
+    bool trailing = combined.size() > 3 && combined.back() == '\\' &&
+                    !(combined.size() >= 2 && IsLeadByte932((unsigned char)combined[combined.size() - 2]));
+    std::vector<std::string> levels = SplitPath(combined);
+    std::vector<std::string> kept;
+    for (size_t i = 1; i < levels.size(); ++i) {
+        const std::string& level = levels[i];
+        if (level.empty() || level == ".") continue;
+        if (level == "..") {
+            if (!kept.empty()) kept.pop_back();
+            continue;
+        }
+        kept.push_back(level);
+    }
+    std::string out = std::string(1, (char)toupper((unsigned char)combined[0])) + ":\\";
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (i) out += "\\";
+        out += kept[i];
+    }
+    if (trailing && !kept.empty()) out += "\\";
+    *full = out;
+    return true;
+}
+
+bool MapToHost(const std::string& fullPath, std::string* hostPath) {
+    if (fullPath.size() < 3 || fullPath[1] != ':') return false;
+    auto drive = gConfig.drives.find((char)toupper((unsigned char)fullPath[0]));
+    if (drive == gConfig.drives.end()) return false;
+    std::string out = drive->second.hostDir;
+    std::vector<std::string> levels = SplitPath(fullPath.substr(3));
+    bool existing = true;
+    for (const std::string& level : levels) {
+        if (level.empty()) continue;
+        std::string utf8;
+        if (!Cp932ToUtf8(level, &utf8)) return false;
+        std::string candidate = out + "/" + utf8;
+        struct stat st;
+        if (existing && lstat(candidate.c_str(), &st) != 0) {
+            // Not there by its exact name: look for it without regard to case.
+            existing = false;
+            if (DIR* dir = opendir(out.c_str())) {
+                std::string upper = UpperAscii932(level);
+                while (struct dirent* entry = readdir(dir)) {
+                    std::string name932;
+                    if (!Utf8ToCp932(entry->d_name, &name932)) continue;
+                    if (UpperAscii932(name932) == upper) {
+                        candidate = out + "/" + entry->d_name;
+                        existing = true;
+                        break;
+                    }
+                }
+                closedir(dir);
+            }
+        }
+        out = candidate;
+    }
+    *hostPath = out;
+    return true;
+}
+
+bool HostPathOf(const std::string& path, std::string* hostPath) {
+    std::string full;
+    return FullWindowsPath(path, &full) && MapToHost(full, hostPath);
+}
+
+ProcessContext& CurrentProcess() { return gProcess; }
+
+void SetError(unsigned long error) { gLastError = (DWORD)error; }
+
+}  // namespace host
+
+DWORD GetLastError(void) { return host::gLastError; }
+
+void SetLastError(DWORD error) { host::gLastError = error; }

@@ -1,0 +1,65 @@
+// The machine folder: one simulated PC shared by every process that runs in
+// it. Holds the drive map and the machine's settings; paths of the Windows
+// side are code page 932 bytes, host paths UTF-8.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct DriveInfo {
+    std::string hostDir;        // host folder that is the drive's root
+    unsigned long long freeMb;  // free space the drive reports, in MB
+};
+
+struct MachineConfig {
+    bool newShell = true;        // GetVersion reports 4 (else 3, the older shell)
+    bool delayedDelete = true;   // MoveFileExA can delay a deletion (NT) or not (95)
+    bool progman = true;         // Program Manager answers DDE
+    std::map<char, DriveInfo> drives;  // upper-case drive letter -> drive
+};
+
+// Default free space of a drive when none is given: large.
+constexpr unsigned long long kDefaultFreeMb = 512000;
+
+// Selects the machine folder for this process and loads its settings.
+// False when the folder holds no machine (see InitMachine).
+bool OpenMachine(const std::string& machineDir);
+// Makes a fresh machine in the folder (removing any earlier one) with the
+// Windows directories, the user's shell folders and their registry values.
+bool InitMachine(const std::string& machineDir, const MachineConfig& config);
+const std::string& MachineDir();
+MachineConfig& Config();
+bool SaveConfig();
+// Host path of a file of the machine's own state (registry, locks, ...).
+std::string StatePath(const std::string& name);
+
+// Makes a full Windows path from an absolute or relative one, as
+// GetFullPathNameA does: '/' becomes '\', "." and ".." are resolved, the
+// current directory and drive fill in what is missing. A trailing backslash
+// is kept. False for what cannot name a file on a drive (UNC, empty text).
+bool FullWindowsPath(const std::string& path, std::string* full);
+// Maps a full Windows path to the host: each existing level is matched
+// without regard to ASCII case, the rest converted to UTF-8. False when the
+// drive is not mapped or a name cannot be converted.
+bool MapToHost(const std::string& fullPath, std::string* hostPath);
+// FullWindowsPath and MapToHost in one.
+bool HostPathOf(const std::string& path, std::string* hostPath);
+
+// Splits a Windows path at its backslashes, double-byte aware.
+std::vector<std::string> SplitPath(const std::string& path);
+
+// Per-process state of the running program.
+struct ProcessContext {
+    std::string modulePath;   // full Windows path of the program file
+    std::string commandLine;  // text after the program's name
+    std::string currentDir;   // full Windows path, no trailing backslash but at a root
+};
+ProcessContext& CurrentProcess();
+
+// Thread's last error, as GetLastError reports it.
+void SetError(unsigned long error);
+
+}  // namespace host

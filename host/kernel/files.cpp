@@ -1,0 +1,299 @@
+// File and directory calls over the machine's drives. Windows semantics are
+// the layer's own: the read-only attribute is kept in the host file's write
+// bits and checked here, since tests run as root.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/codepage.h"
+#include "core/machine.h"
+#include "core/wildcard.h"
+#include "windows_host.h"
+
+namespace {
+
+// An open directory search: the matches, taken when the search starts.
+struct FindState {
+    std::vector<WIN32_FIND_DATAA> matches;
+    size_t next = 0;
+};
+
+DWORD AttributesOf(const struct stat& st) {
+    if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+    DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
+    if (!(st.st_mode & 0222)) attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes;
+}
+
+void FillFindData(const std::string& name, const struct stat& st, WIN32_FIND_DATAA* data) {
+    memset(data, 0, sizeof *data);
+    data->dwFileAttributes = AttributesOf(st);
+    unsigned long long size = S_ISDIR(st.st_mode) ? 0 : (unsigned long long)st.st_size;
+    data->nFileSizeLow = (DWORD)size;
+    data->nFileSizeHigh = (DWORD)(size >> 32);
+    // Windows time: 100 ns ticks since 1601.
+    unsigned long long ticks = ((unsigned long long)st.st_mtime + 11644473600ULL) * 10000000ULL;
+    data->ftLastWriteTime.dwLowDateTime = (DWORD)ticks;
+    data->ftLastWriteTime.dwHighDateTime = (DWORD)(ticks >> 32);
+    data->ftCreationTime = data->ftLastAccessTime = data->ftLastWriteTime;
+    strncpy(data->cFileName, name.c_str(), MAX_PATH - 1);
+}
+
+// Splits a full path into its directory (with backslash) and last level.
+void SplitLast(const std::string& full, std::string* directory, std::string* last) {
+    std::vector<std::string> levels = host::SplitPath(full);
+    *last = levels.back();
+    *directory = full.substr(0, full.size() - last->size());
+}
+
+DWORD ErrnoToError(int error) {
+    switch (error) {
+        case ENOENT: return ERROR_FILE_NOT_FOUND;
+        case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+        case EEXIST: return ERROR_ALREADY_EXISTS;
+        case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+        case ENOSPC: return ERROR_DISK_FULL;
+        case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+        default: return ERROR_ACCESS_DENIED;
+    }
+}
+
+bool HostParentExists(const std::string& hostPath) {
+    size_t slash = hostPath.rfind('/');
+    if (slash == std::string::npos) return false;
+    struct stat st;
+    return stat(hostPath.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Characters Windows refuses in a file name.
+bool IsValidName(const std::string& name) {
+    for (size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = (unsigned char)name[i];
+        if (host::IsLeadByte932(c)) {
+            ++i;
+            continue;
+        }
+        if (c < 0x20 || strchr("<>:\"/|?*", c)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
+    std::string full;
+    if (!fileName || !host::FullWindowsPath(fileName, &full) || full.size() >= MAX_PATH) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::string directory, pattern;
+    SplitLast(full, &directory, &pattern);
+    std::string hostDir;
+    if (pattern.empty() || !host::MapToHost(directory, &hostDir)) {
+        // A name that ends in a backslash is never found.
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto state = std::make_unique<FindState>();
+    if (!host::HasWildcards(pattern)) {
+        std::string hostPath;
+        struct stat st;
+        if (host::MapToHost(full, &hostPath) && stat(hostPath.c_str(), &st) == 0) {
+            std::string name932;
+            size_t slash = hostPath.rfind('/');
+            if (!host::Utf8ToCp932(hostPath.substr(slash + 1), &name932)) name932 = pattern;
+            state->matches.emplace_back();
+            FillFindData(name932, st, &state->matches.back());
+        }
+    } else if (DIR* dir = opendir(hostDir.c_str())) {
+        bool atRoot = directory.size() == 3;
+        while (struct dirent* entry = readdir(dir)) {
+            std::string name = entry->d_name;
+            if (atRoot && (name == "." || name == "..")) continue;  // a root has neither
+            std::string name932;
+            if (!host::Utf8ToCp932(name, &name932)) continue;
+            if (!host::MatchWildcard(pattern, name932)) continue;
+            struct stat st;
+            if (stat((hostDir + "/" + name).c_str(), &st) != 0) continue;
+            state->matches.emplace_back();
+            FillFindData(name932, st, &state->matches.back());
+        }
+        closedir(dir);
+    }
+    if (state->matches.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    *findData = state->matches[0];
+    state->next = 1;
+    return state.release();
+}
+
+BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA findData) {
+    FindState* state = static_cast<FindState*>(find);
+    if (!state || find == INVALID_HANDLE_VALUE) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (state->next >= state->matches.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return FALSE;
+    }
+    *findData = state->matches[state->next++];
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE find) {
+    if (!find || find == INVALID_HANDLE_VALUE) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    delete static_cast<FindState*>(find);
+    return TRUE;
+}
+
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
+    std::string full, hostPath;
+    if (!path || !host::FullWindowsPath(path, &full)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    if (full.size() > MAX_PATH - 12) {  // room must stay for an 8.3 name
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return FALSE;
+    }
+    std::string directory, last;
+    std::string trimmed = full.back() == '\\' && full.size() > 3 ? full.substr(0, full.size() - 1) : full;
+    SplitLast(trimmed, &directory, &last);
+    if (last.empty() || !IsValidName(last)) {
+        SetLastError(last.empty() ? ERROR_ALREADY_EXISTS : ERROR_INVALID_NAME);
+        return FALSE;
+    }
+    if (!host::MapToHost(trimmed, &hostPath)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    struct stat st;
+    if (stat(hostPath.c_str(), &st) == 0) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return FALSE;
+    }
+    if (!HostParentExists(hostPath)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    if (mkdir(hostPath.c_str(), 0755) != 0) {
+        SetLastError(ErrnoToError(errno));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL RemoveDirectoryA(LPCSTR path) {
+    std::string full, hostPath;
+    if (!path || !host::FullWindowsPath(path, &full) || full.size() <= 3 || !host::MapToHost(full, &hostPath)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    struct stat st;
+    if (stat(hostPath.c_str(), &st) != 0) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        SetLastError(267 /* ERROR_DIRECTORY */);
+        return FALSE;
+    }
+    if (rmdir(hostPath.c_str()) != 0) {
+        SetLastError(ErrnoToError(errno));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+DWORD GetFileAttributesA(LPCSTR fileName) {
+    std::string hostPath;
+    struct stat st;
+    if (!fileName || !host::HostPathOf(fileName, &hostPath) || stat(hostPath.c_str(), &st) != 0) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return AttributesOf(st);
+}
+
+// Only the read-only attribute is kept; the others are accepted and dropped.
+BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
+    std::string hostPath;
+    struct stat st;
+    if (!fileName || !host::HostPathOf(fileName, &hostPath) || stat(hostPath.c_str(), &st) != 0) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    if (S_ISDIR(st.st_mode)) return TRUE;
+    mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & ~0222) : (st.st_mode | 0200);
+    return chmod(hostPath.c_str(), mode) == 0;
+}
+
+DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
+    std::string full;
+    if (!fileName || !host::FullWindowsPath(fileName, &full)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return 0;
+    }
+    if (full.size() + 1 > bufferLength) return (DWORD)full.size() + 1;
+    memcpy(buffer, full.c_str(), full.size() + 1);
+    if (filePart) {
+        std::vector<std::string> levels = host::SplitPath(full);
+        *filePart = levels.back().empty() ? nullptr : buffer + full.size() - levels.back().size();
+    }
+    return (DWORD)full.size();
+}
+
+BOOL SetCurrentDirectoryA(LPCSTR path) {
+    std::string full, hostPath;
+    struct stat st;
+    if (!path || !host::FullWindowsPath(path, &full) || !host::MapToHost(full, &hostPath) ||
+        stat(hostPath.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    if (full.size() > 3 && full.back() == '\\') full.pop_back();
+    host::CurrentProcess().currentDir = full;
+    return TRUE;
+}
+
+DWORD GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
+    const std::string& dir = host::CurrentProcess().currentDir;
+    if (dir.size() + 1 > bufferLength) return (DWORD)dir.size() + 1;
+    memcpy(buffer, dir.c_str(), dir.size() + 1);
+    return (DWORD)dir.size();
+}
+
+// Sector and cluster sizes of a FAT16 drive of the period: 512 x 64.
+BOOL GetDiskFreeSpaceA(LPCSTR rootPath, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,
+                       LPDWORD freeClusters, LPDWORD totalClusters) {
+    std::string full;
+    if (!rootPath || !host::FullWindowsPath(rootPath, &full)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    auto drive = host::Config().drives.find(full[0]);
+    if (drive == host::Config().drives.end()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    const unsigned long long clusterBytes = 512ULL * 64;
+    unsigned long long clusters = drive->second.freeMb * 1024ULL * 1024ULL / clusterBytes;
+    if (clusters > 0xFFFFFFFFULL) clusters = 0xFFFFFFFFULL;
+    if (sectorsPerCluster) *sectorsPerCluster = 64;
+    if (bytesPerSector) *bytesPerSector = 512;
+    if (freeClusters) *freeClusters = (DWORD)clusters;
+    if (totalClusters) *totalClusters = (DWORD)clusters;
+    return TRUE;
+}

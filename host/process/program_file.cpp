@@ -1,0 +1,43 @@
+#include "process/program_file.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "core/machine.h"
+#include "windows_host.h"
+
+extern "C" const char kSetupProgramSignature[];
+
+namespace host {
+
+bool IsSetupProgramFile(const std::string& hostPath) {
+    std::ifstream in(hostPath, std::ios::binary);
+    if (!in) return false;
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return content.find(kSetupProgramSignature) != std::string::npos;
+}
+
+bool WriteProgramStandIn(const std::string& hostPath) {
+    std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+    out << "MZ stand-in for the setup program\n" << kSetupProgramSignature << "\n";
+    return bool(out);
+}
+
+int RunProgramFile(const std::string& windowsPath, const std::string& commandLine, std::string* error) {
+    std::string full, hostPath;
+    if (!FullWindowsPath(windowsPath, &full) || !MapToHost(full, &hostPath)) {
+        *error = "no such path in the machine: " + windowsPath;
+        return -1;
+    }
+    if (!IsSetupProgramFile(hostPath)) {
+        *error = "not a setup program: " + windowsPath;
+        return -1;
+    }
+    ProcessContext& process = CurrentProcess();
+    process.modulePath = full;
+    process.commandLine = commandLine;
+    std::string line = commandLine;
+    return WinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &line[0], SW_SHOWNORMAL);
+}
+
+}  // namespace host

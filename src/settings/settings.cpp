@@ -1,0 +1,154 @@
+#include "settings/settings.h"
+
+#include <cstring>
+
+#include "app/setup_state.h"
+#include "resources/messages.h"
+#include "text/text.h"
+
+BOOL ReadSettingsPath(const char* section, const char* key, char* value) {
+    // One byte more than a path: a value that fills it is too long, not cut.
+    char buffer[kPathSize + 1];
+    DWORD length = GetPrivateProfileStringA(section, key, "", buffer, sizeof buffer, setup.settingsPath);
+    if (length >= (DWORD)kPathSize) {
+        value[0] = 0;
+        return FALSE;
+    }
+    memcpy(value, buffer, length + 1);
+    return TRUE;
+}
+
+namespace {
+
+// Fills entryTarget with installDir followed by text; empty when too long.
+BOOL SetEntryTarget(const char* text) {
+    if (!CopyText(setup.entryTarget, kPathSize, setup.installDir) ||
+        !AppendText(setup.entryTarget, kPathSize, text)) {
+        setup.entryTarget[0] = 0;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL ResolveFileEntry(int n) {
+    BOOL fits;
+    if (n == -1) fits = CopyText(setup.entrySource, kPathSize, setup.programFileName);
+    else if (n == 0) fits = CopyText(setup.entrySource, kPathSize, setup.settingsFileName);
+    else fits = ReadSettingsPath(SECTION_INSTALL, FormatKey((unsigned)n), setup.entrySource);
+    setup.entryTargetTail = (int)strlen(setup.installDir);
+    if (!fits) {
+        // Too long to be a path: nothing may be copied to or deleted from a cut
+        // version of it. The source keeps a non-empty mark so the list goes on.
+        CopyText(setup.entrySource, kPathSize, "?");
+        setup.entryTarget[0] = 0;
+        return FALSE;
+    }
+    char* comma = FindCharMb(setup.entrySource, ',');
+    if (comma) {
+        *comma = 0;
+        return SetEntryTarget(comma + 1);
+    }
+    return SetEntryTarget(setup.entrySource);
+}
+
+BOOL ResolveGroupEntry(int n) {
+    if (!ReadSettingsPath(SECTION_GROUP, FormatKey((unsigned)n), setup.entrySource)) {
+        CopyText(setup.entrySource, kPathSize, "?");
+        setup.entryTarget[0] = 0;
+        return FALSE;
+    }
+    char* comma = FindCharMb(setup.entrySource, ',');
+    if (!comma) {
+        setup.entrySource[0] = 0;
+        return TRUE;
+    }
+    *comma = 0;
+    return SetEntryTarget(comma + 1);
+}
+
+namespace {
+
+// installDir = "<drive>:\Program Files\<folder>\", or "c:\<folder>\" when the
+// Windows directory has no drive letter.
+void SetDefaultDestination() {
+    char windows[kPathSize] = "";
+    GetWindowsDirectoryA(windows, sizeof windows);
+    if (windows[0] && windows[1] == ':') {
+        windows[2] = 0;
+        CopyText(setup.installDir, kPathSize, windows);
+        AppendText(setup.installDir, kPathSize, "\\Program Files\\");
+    } else {
+        CopyText(setup.installDir, kPathSize, "c:\\");
+    }
+    AppendText(setup.installDir, kPathSize, setup.folder);
+    AppendText(setup.installDir, kPathSize, "\\");
+}
+
+// Reduces an "UninstallString" value to the directory of its program path:
+// a quoted path ends at the next quote, an unquoted one at the first space,
+// and the text is cut after the last backslash before that end. False when
+// there is an end but no backslash before it.
+BOOL ReduceToDirectory(char* value, char* directory) {
+    char* text = value;
+    char endMark = ' ';
+    if (*text == '"') {
+        ++text;
+        endMark = '"';
+    }
+    char* end = FindCharMb(text, endMark);
+    if (end) {
+        char* p = end;
+        while (p > text && *p != '\\') --p;
+        if (*p != '\\') return FALSE;
+        p[1] = 0;
+    }
+    return CopyText(directory, kPathSize, text);
+}
+
+// The directory of an earlier installation, from its uninstall registration.
+void ReadEarlierDestination() {
+    char keyPath[kPathSize];
+    CopyText(keyPath, sizeof keyPath, UNINSTALL_KEY);
+    if (!AppendText(keyPath, sizeof keyPath, setup.folder)) return;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    char value[kPathSize + 1];
+    DWORD size = kPathSize;
+    DWORD type = 0;
+    if (RegQueryValueExA(key, "UninstallString", nullptr, &type, (LPBYTE)value, &size) == ERROR_SUCCESS) {
+        value[size < kPathSize ? size : kPathSize] = 0;  // a stored value need not end in zero
+        char directory[kPathSize];
+        if (ReduceToDirectory(value, directory)) CopyText(setup.installDir, kPathSize, directory);
+    }
+    RegCloseKey(key);
+}
+
+int CountEntries(BOOL (*resolve)(int)) {
+    int n = 1;
+    for (;; ++n) {
+        resolve(n);
+        if (!setup.entrySource[0]) break;
+    }
+    return n - 1;
+}
+
+}  // namespace
+
+BOOL LoadSettings() {
+    GetPrivateProfileStringA(SECTION_INSTALL, "Title", "", setup.title, sizeof setup.title, setup.settingsPath);
+    GetPrivateProfileStringA(SECTION_INSTALL, "Folder", "", setup.folder, sizeof setup.folder, setup.settingsPath);
+    if (!setup.title[0] || !setup.folder[0]) {
+        MessageBoxA(nullptr, MSG_SETTINGS_BROKEN, nullptr, MB_ICONERROR);
+        return FALSE;
+    }
+    char resident[10];
+    GetPrivateProfileStringA(SECTION_INSTALL, "TSR", "", resident, sizeof resident, setup.settingsPath);
+    setup.isResident = resident[0] == '1';
+    SetDefaultDestination();
+    ReadEarlierDestination();
+    setup.fileCount = CountEntries(ResolveFileEntry);
+    setup.groupCount = CountEntries(ResolveGroupEntry);
+    return TRUE;
+}

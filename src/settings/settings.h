@@ -1,0 +1,26 @@
+// The settings file beside the program: its fixed keys, the default
+// destination and the numbered file and Start-menu entries.
+#pragma once
+
+#include "platform.h"
+
+#define SECTION_INSTALL "Install"
+#define SECTION_GROUP "Group"
+#define SECTION_REG "Reg"
+#define UNINSTALL_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+
+// Reads title, folder and the resident flag, works out the default
+// destination and counts the entries. Shows its message and fails when the
+// file is missing or damaged.
+BOOL LoadSettings();
+// Sets the current entry to file entry n (-1 the program, 0 the settings
+// file). False when the entry's source or target does not fit in a path;
+// the target is then empty, so nothing can act on a cut path.
+BOOL ResolveFileEntry(int n);
+// Sets the current entry to group entry n: caption in entrySource, target in
+// entryTarget. An entry without a comma leaves entrySource empty. False when
+// the target does not fit; it is then empty.
+BOOL ResolveGroupEntry(int n);
+// Reads a value of the settings file into a path-sized buffer. False when the
+// value is longer than a path holds (the buffer is then empty).
+BOOL ReadSettingsPath(const char* section, const char* key, char* value);

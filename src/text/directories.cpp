@@ -1,0 +1,62 @@
+#include "text/directories.h"
+
+#include <cstring>
+
+#include "app/setup_state.h"
+#include "resources/messages.h"
+#include "text/text.h"
+
+void ShowPathError(const char* path, const char* message) {
+    char text[kPathSize + 128];
+    CopyText(text, sizeof text, path);
+    AppendText(text, sizeof text, message);
+    MessageBoxA(setup.activeWindow, text, nullptr, MB_ICONERROR);
+}
+
+namespace {
+
+BOOL IsDriveRoot(const char* path) {
+    return path[0] && path[1] == ':' && path[2] == '\\' && path[3] == 0;
+}
+
+// Creates the directory path names (no trailing backslash), or says why not.
+BOOL CreateDeepestLevel(const char* path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        if (CreateDirectoryA(path, nullptr)) return TRUE;
+        ShowPathError(path, MSG_FOLDER_CREATE_FAILED);
+        return FALSE;
+    }
+    FindClose(search);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return TRUE;
+    ShowPathError(path, MSG_FILE_IN_THE_WAY);
+    return FALSE;
+}
+
+}  // namespace
+
+BOOL CreateOneDirectory(char* path) {
+    if (IsDriveRoot(path)) return TRUE;
+    size_t length = strlen(path);
+    if (length == 0) return FALSE;
+    // The trailing separator is taken off for the platform calls and put back.
+    char separator = path[length - 1];
+    path[length - 1] = 0;
+    BOOL ok = CreateDeepestLevel(path);
+    path[length - 1] = separator;
+    return ok;
+}
+
+BOOL CreateDirectoryPath(char* path) {
+    if (!(path[0] && path[1] == ':' && path[2] == '\\')) return CreateOneDirectory(path);
+    for (char* separator = FindCharMb(path + 3, '\\'); separator;
+         separator = FindCharMb(separator + 1, '\\')) {
+        char saved = separator[1];
+        separator[1] = 0;
+        BOOL ok = CreateOneDirectory(path);
+        separator[1] = saved;
+        if (!ok) return FALSE;
+    }
+    return TRUE;
+}

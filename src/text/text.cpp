@@ -1,0 +1,61 @@
+#include "text/text.h"
+
+#include <cstring>
+
+#include "app/setup_state.h"
+
+// A search that stops at each character's first byte, so a trail byte equal
+// to c (0x5C is a common one in Shift-JIS) is never taken for it.
+const char* FindCharMb(const char* text, char c) {
+    for (const char* p = text; *p; ++p) {
+        if (*p == c) return p;
+        if (IsDBCSLeadByte((BYTE)*p)) {
+            if (!p[1]) return nullptr;
+            ++p;
+        }
+    }
+    return nullptr;
+}
+
+char* FindCharMb(char* text, char c) {
+    return const_cast<char*>(FindCharMb(static_cast<const char*>(text), c));
+}
+
+BOOL IsTrailByteAt(const char* text, int n) {
+    int position = 0;
+    while (position < n) position += IsDBCSLeadByte((BYTE)text[position]) ? 2 : 1;
+    return position != n;
+}
+
+BOOL EnsureTrailingSeparator(char* text, int size) {
+    int length = (int)strlen(text);
+    if (length > 0 && text[length - 1] == '\\' && !IsTrailByteAt(text, length - 1)) return TRUE;
+    return AppendText(text, size, "\\");
+}
+
+const char* FormatKey(unsigned n) {
+    wsprintfA(setup.keyText, "%u", n);
+    return setup.keyText;
+}
+
+BOOL CopyText(char* destination, int size, const char* source) {
+    size_t length = strlen(source);
+    if (length >= (size_t)size) {
+        destination[0] = 0;
+        return FALSE;
+    }
+    memcpy(destination, source, length + 1);
+    return TRUE;
+}
+
+BOOL AppendTextPart(char* destination, int size, const char* source, int count) {
+    size_t length = strlen(destination);
+    if (length + (size_t)count >= (size_t)size) return FALSE;
+    memcpy(destination + length, source, (size_t)count);
+    destination[length + count] = 0;
+    return TRUE;
+}
+
+BOOL AppendText(char* destination, int size, const char* source) {
+    return AppendTextPart(destination, size, source, (int)strlen(source));
+}

@@ -1,0 +1,120 @@
+// Paths, directory searches and directory calls of the host machine.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "platform.h"
+#include "support/machine_fixture.h"
+
+class FilesTest : public MachineTest {};
+
+TEST_F(FilesTest, FullPathNamesResolveRelativeParts) {
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\WINDOWS"));
+    struct Case {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"SYSTEM", "C:\\WINDOWS\\SYSTEM"},
+        {"..\\Program Files\\.\\X\\", "C:\\Program Files\\X\\"},
+        {"\\A/B", "C:\\A\\B"},
+        {"d:\\x\\..\\..\\y", "D:\\y"},
+        {"C:", "C:\\WINDOWS"},
+        {"C:\\", "C:\\"},
+        {"\x83\x5C", "C:\\WINDOWS\\\x83\x5C"},  // a trail byte 0x5C is no separator
+    };
+    for (const Case& c : cases) {
+        char buffer[MAX_PATH];
+        LPSTR filePart = nullptr;
+        DWORD length = GetFullPathNameA(c.in, sizeof buffer, buffer, &filePart);
+        EXPECT_EQ(length, strlen(c.out)) << c.in;
+        EXPECT_STREQ(buffer, c.out) << c.in;
+    }
+    char small[4];
+    EXPECT_EQ(GetFullPathNameA("SYSTEM", sizeof small, small, nullptr), strlen("C:\\WINDOWS\\SYSTEM") + 1);
+}
+
+TEST_F(FilesTest, NamesMatchWithoutRegardToAsciiCase) {
+    ASSERT_TRUE(CreateDirectoryA("C:\\Program Files\\Foo", nullptr));
+    WriteFile("C:\\PROGRAM FILES\\foo\\Readme.TXT", "x");
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("c:\\program files\\FOO\\README.txt", &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_STREQ(found.cFileName, "Readme.TXT");
+    EXPECT_EQ(found.nFileSizeLow, 1u);
+    EXPECT_TRUE(FindClose(search));
+    EXPECT_FALSE(CreateDirectoryA("C:\\program files\\FOO", nullptr));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
+}
+
+TEST_F(FilesTest, SearchesListEveryMatchAndNeverANameEndingInABackslash) {
+    ASSERT_TRUE(CreateDirectoryA("C:\\T", nullptr));
+    WriteFile("C:\\T\\A.TXT", "");
+    WriteFile("C:\\T\\B", "");
+    WriteFile("C:\\T\\\x95\x5C.DAT", "");  // a name in Japanese
+    ASSERT_TRUE(CreateDirectoryA("C:\\T\\SUB", nullptr));
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("C:\\T\\*.*", &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do names.insert(found.cFileName);
+    while (FindNextFileA(search, &found));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_NO_MORE_FILES);
+    FindClose(search);
+    EXPECT_EQ(names, (std::set<std::string>{".", "..", "A.TXT", "B", "SUB", "\x95\x5C.DAT"}));
+
+    search = FindFirstFileA("C:\\T\\*.txt", &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_STREQ(found.cFileName, "A.TXT");
+    EXPECT_FALSE(FindNextFileA(search, &found));
+    FindClose(search);
+
+    EXPECT_EQ(FindFirstFileA("C:\\T\\SUB\\", &found), INVALID_HANDLE_VALUE);
+    search = FindFirstFileA("C:\\T\\SUB", &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    FindClose(search);
+    EXPECT_EQ(FindFirstFileA("C:\\T\\none*", &found), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(FilesTest, DirectoryCallsFollowWindowsRules) {
+    EXPECT_FALSE(CreateDirectoryA("C:\\NO\\SUCH", nullptr));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
+    ASSERT_TRUE(CreateDirectoryA("C:\\D", nullptr));
+    WriteFile("C:\\D\\F", "");
+    EXPECT_FALSE(RemoveDirectoryA("C:\\D"));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_DIR_NOT_EMPTY);
+    EXPECT_FALSE(CreateDirectoryA("C:\\D\\a?b", nullptr));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_NAME);
+    EXPECT_FALSE(SetCurrentDirectoryA("C:\\D\\F"));
+    EXPECT_FALSE(SetCurrentDirectoryA("Z:\\"));
+}
+
+TEST_F(FilesTest, SystemDirectoriesAndFreeSpace) {
+    char buffer[MAX_PATH];
+    EXPECT_EQ(GetWindowsDirectoryA(buffer, sizeof buffer), strlen("C:\\WINDOWS"));
+    EXPECT_STREQ(buffer, "C:\\WINDOWS");
+    EXPECT_EQ(GetSystemDirectoryA(buffer, sizeof buffer), strlen("C:\\WINDOWS\\SYSTEM"));
+    EXPECT_STREQ(buffer, "C:\\WINDOWS\\SYSTEM");
+    MountDrive('E', 50);
+    DWORD sectors = 0, bytes = 0, freeClusters = 0, total = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceA("E:\\", &sectors, &bytes, &freeClusters, &total));
+    EXPECT_EQ((unsigned long long)sectors * bytes * freeClusters, 50ULL * 1024 * 1024);
+    EXPECT_FALSE(GetDiskFreeSpaceA("Q:\\", &sectors, &bytes, &freeClusters, &total));
+}
+
+TEST(HostText, Cp932LeadBytesAndFormatting) {
+    EXPECT_TRUE(IsDBCSLeadByte(0x81));
+    EXPECT_TRUE(IsDBCSLeadByte(0xE0));
+    EXPECT_FALSE(IsDBCSLeadByte(0xA1));  // half-width katakana is one byte
+    EXPECT_FALSE(IsDBCSLeadByte('\\'));
+    char buffer[64];
+    EXPECT_EQ(wsprintfA(buffer, "%u-%s", 42u, "x"), 4);
+    EXPECT_STREQ(buffer, "42-x");
+    WCHAR wide[8];
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "A\x83\x5C", -1, wide, 8), 3);
+    EXPECT_EQ(wide[0], u'A');
+    EXPECT_EQ(wide[1], u'ソ');
+    EXPECT_EQ(wide[2], 0);
+}

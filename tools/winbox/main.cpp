@@ -1,0 +1,172 @@
+// winbox: the host's command-line tool over a machine folder.
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/codepage.h"
+#include "core/machine.h"
+#include "process/program_file.h"
+#include "registry/registry_text.h"
+#include "ui/frontend.h"
+#include "ui/script.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: winbox [--machine DIR] COMMAND ...\n"
+    "  init [--shell new|old] [--delayed-delete yes|no] [--progman on|off] [--free-mb N]\n"
+    "  mount D: HOSTDIR [--free-mb N]\n"
+    "  run [--script FILE] PATH [COMMAND-LINE]\n"
+    "  reg [KEY] | reg import FILE\n"
+    "  path WINPATH\n"
+    "  stub HOSTFILE          write a stand-in program file the machine runs as the setup program\n";
+
+int Fail(const std::string& message) {
+    std::cerr << "winbox: " << message << "\n";
+    return 2;
+}
+
+// Takes "--name value" out of the arguments; false when absent.
+bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string* value) {
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == name) {
+            *value = args[i + 1];
+            args.erase(args.begin() + i, args.begin() + i + 2);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseChoice(const std::string& value, const char* yes, const char* no, bool* out) {
+    if (value == yes) *out = true;
+    else if (value == no) *out = false;
+    else return false;
+    return true;
+}
+
+bool ParseMegabytes(const std::string& value, unsigned long long* out) {
+    char* end = nullptr;
+    *out = std::strtoull(value.c_str(), &end, 10);
+    return !value.empty() && *end == 0;
+}
+
+int Init(const std::string& machine, std::vector<std::string> args) {
+    host::MachineConfig config;
+    std::string value;
+    if (TakeOption(args, "--shell", &value) && !ParseChoice(value, "new", "old", &config.newShell))
+        return Fail("--shell takes new or old");
+    if (TakeOption(args, "--delayed-delete", &value) && !ParseChoice(value, "yes", "no", &config.delayedDelete))
+        return Fail("--delayed-delete takes yes or no");
+    if (TakeOption(args, "--progman", &value) && !ParseChoice(value, "on", "off", &config.progman))
+        return Fail("--progman takes on or off");
+    unsigned long long freeMb = host::kDefaultFreeMb;
+    if (TakeOption(args, "--free-mb", &value) && !ParseMegabytes(value, &freeMb))
+        return Fail("--free-mb takes a number");
+    if (!args.empty()) return Fail("init: unexpected " + args[0]);
+    config.drives['C'].freeMb = freeMb;
+    if (!host::InitMachine(machine, config)) return Fail("cannot make a machine in " + machine);
+    return 0;
+}
+
+int Mount(std::vector<std::string> args) {
+    std::string value;
+    unsigned long long freeMb = host::kDefaultFreeMb;
+    if (TakeOption(args, "--free-mb", &value) && !ParseMegabytes(value, &freeMb))
+        return Fail("--free-mb takes a number");
+    if (args.size() != 2 || args[0].size() != 2 || args[0][1] != ':' || !isalpha((unsigned char)args[0][0]))
+        return Fail("usage: mount D: HOSTDIR [--free-mb N]");
+    char letter = (char)toupper((unsigned char)args[0][0]);
+    if (letter == 'C') return Fail("drive C: is the machine's own");
+    char* real = realpath(args[1].c_str(), nullptr);
+    if (!real) return Fail("no such folder: " + args[1]);
+    host::DriveInfo& drive = host::Config().drives[letter];
+    drive.hostDir = real;
+    drive.freeMb = freeMb;
+    free(real);
+    return host::SaveConfig() ? 0 : Fail("cannot save the machine's settings");
+}
+
+int Reg(std::vector<std::string> args) {
+    if (!args.empty() && args[0] == "import") {
+        if (args.size() != 2) return Fail("usage: reg import FILE");
+        std::ifstream in(args[1], std::ios::binary);
+        if (!in) return Fail("cannot read " + args[1]);
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string error;
+        if (!host::ImportRegistryText(text.str(), &error)) return Fail(error);
+        return 0;
+    }
+    if (args.size() > 1) return Fail("usage: reg [KEY]");
+    std::string text;
+    if (!host::ExportRegistryKey(args.empty() ? "" : host::AnsiFromUtf8(args[0]), &text)) {
+        std::cerr << "winbox: no such key: " << (args.empty() ? "" : args[0]) << "\n";
+        return 1;
+    }
+    std::cout << host::DisplayUtf8(text);
+    return 0;
+}
+
+int Path(const std::vector<std::string>& args) {
+    if (args.size() != 1) return Fail("usage: path WINPATH");
+    std::string hostPath;
+    if (!host::HostPathOf(host::AnsiFromUtf8(args[0]), &hostPath)) return Fail("no drive for " + args[0]);
+    std::cout << hostPath << "\n";
+    return 0;
+}
+
+int Run(std::vector<std::string> args) {
+    std::string scriptPath;
+    bool useScript = TakeOption(args, "--script", &scriptPath);
+    if (args.empty() || args.size() > 2) return Fail("usage: run [--script FILE] PATH [COMMAND-LINE]");
+    host::ScriptFrontEnd script;
+    if (useScript) {
+        std::string error;
+        if (!script.Load(scriptPath, &error)) return Fail(error);
+        host::SetFrontEnd(&script);
+    }
+    std::string error;
+    try {
+        int code = host::RunProgramFile(host::AnsiFromUtf8(args[0]),
+                                        args.size() > 1 ? host::AnsiFromUtf8(args[1]) : "", &error);
+        if (code < 0) return Fail(error);
+        return code;
+    } catch (const host::RunAborted& aborted) {
+        return Fail(aborted.what());
+    }
+}
+
+int Stub(const std::vector<std::string>& args) {
+    if (args.size() != 1) return Fail("usage: stub HOSTFILE");
+    return host::WriteProgramStandIn(args[0]) ? 0 : Fail("cannot write " + args[0]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string machine = "./machine";
+    TakeOption(args, "--machine", &machine);
+    if (args.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    std::string command = args[0];
+    args.erase(args.begin());
+    if (command == "init") return Init(machine, args);
+    if (command == "stub") return Stub(args);
+    if (command != "mount" && command != "reg" && command != "path" && command != "run") {
+        std::cerr << kUsage;
+        return 2;
+    }
+    if (!host::OpenMachine(machine)) return Fail("no machine in " + machine + " (run winbox init)");
+    if (command == "mount") return Mount(args);
+    if (command == "reg") return Reg(args);
+    if (command == "path") return Path(args);
+    return Run(args);
+}
