@@ -47,6 +47,7 @@ bool LoadConfig(const std::string& dir, MachineConfig* config) {
         if (key == "shell") ParseBool(value, &config->newShell);
         else if (key == "delayed-delete") ParseBool(value, &config->delayedDelete);
         else if (key == "progman") ParseBool(value, &config->progman);
+        else if (key == "windows-dir") config->windowsDir = value;
         else if (key.size() == 12 && key.compare(0, 6, "drive.") == 0 && key.compare(7, 5, ".path") == 0)
             config->drives[key[6]].hostDir = value;
         else if (key.size() == 15 && key.compare(0, 6, "drive.") == 0 && key.compare(7, 8, ".free-mb") == 0)
@@ -165,6 +166,7 @@ bool SaveConfig() {
     out << "shell=" << (gConfig.newShell ? "new" : "old") << "\n";
     out << "delayed-delete=" << (gConfig.delayedDelete ? "yes" : "no") << "\n";
     out << "progman=" << (gConfig.progman ? "on" : "off") << "\n";
+    out << "windows-dir=" << gConfig.windowsDir << "\n";
     for (const auto& drive : gConfig.drives) {
         out << "drive." << drive.first << ".path=" << drive.second.hostDir << "\n";
         out << "drive." << drive.first << ".free-mb=" << drive.second.freeMb << "\n";

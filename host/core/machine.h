@@ -18,6 +18,7 @@ struct MachineConfig {
     bool newShell = true;        // GetVersion reports 4 (else 3, the older shell)
     bool delayedDelete = true;   // MoveFileExA can delay a deletion (NT) or not (95)
     bool progman = true;         // Program Manager answers DDE
+    std::string windowsDir = "C:\\WINDOWS";  // GetWindowsDirectoryA; the system directory is below it
     std::map<char, DriveInfo> drives;  // upper-case drive letter -> drive
 };
 

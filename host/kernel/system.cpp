@@ -19,9 +19,11 @@ UINT CopyOut(const std::string& text, LPSTR buffer, UINT size) {
 // the older one NT 3.51, whose shell is Program Manager.
 DWORD GetVersion(void) { return host::Config().newShell ? 0xC0000004u : 0x04210333u; }
 
-UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) { return CopyOut("C:\\WINDOWS", buffer, size); }
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) { return CopyOut(host::Config().windowsDir, buffer, size); }
 
-UINT GetSystemDirectoryA(LPSTR buffer, UINT size) { return CopyOut("C:\\WINDOWS\\SYSTEM", buffer, size); }
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
+    return CopyOut(host::Config().windowsDir + "\\SYSTEM", buffer, size);
+}
 
 // As on Windows 95/NT 4: a path that does not fit is cut and terminated.
 DWORD GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) {

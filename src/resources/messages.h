@@ -11,3 +11,11 @@
 
 // A path that does not fit the platform's 260 bytes.
 #define MSG_PATH_TOO_LONG " - パス名が長すぎるため処理できません。"
+
+// Wizard: destination page.
+#define MSG_CHOOSE_DESTINATION "のインストール先を指定してください"
+#define MSG_SHEET_CAPTION "のインストール"
+#define MSG_ROOT_REFUSED "ルートディレクトリにはインストールできません。"
+#define MSG_DRIVE_REQUIRED "「C:\\Soft」のように、ドライブ名も含めた正しいパス名を指定してください。"
+#define MSG_LOW_SPACE "指定されたドライブの残り容量が %uメガバイトしかありません。かまわずにインストールしますか？"
+#define MSG_DESTINATION_TOO_LONG "インストール先のパス名が長すぎます。短いパス名を指定してください。"

@@ -1,0 +1,119 @@
+// The entry: program paths, the settings file's name, and the mode chosen by
+// the command line.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/setup_state.h"
+#include "process/program_file.h"
+#include "support/machine_fixture.h"
+
+class EntryTest : public MachineTest {
+  protected:
+    // Puts a program file and its settings file in a folder of drive D:.
+    void Media(const std::string& folder, const std::string& program, const std::string& settings) {
+        MountDrive('D');
+        std::string dir = "D:\\" + folder;
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+        ASSERT_TRUE(host::WriteProgramStandIn(Host(dir + "\\" + program)));
+        WriteFile(dir + "\\" + settings, "[Install]\r\nTitle=Foo\r\nFolder=Foo\r\n");
+    }
+    int Run(const std::string& path, const std::string& commandLine) {
+        std::string error;
+        int code = host::RunProgramFile(path, commandLine, &error);
+        EXPECT_EQ(error, "");
+        return code;
+    }
+};
+
+TEST_F(EntryTest, DerivesThePathsFromTheProgramFile) {
+    Media("Prod Media", "INSTALL.EXE", "INSTALL.INF");
+    Script("answer ok\n");
+    EXPECT_EQ(Run("D:\\Prod Media\\INSTALL.EXE", ""), 1);
+    EXPECT_STREQ(setup.modulePath, "D:\\Prod Media\\INSTALL.EXE");
+    EXPECT_STREQ(setup.setupDir, "D:\\Prod Media\\");
+    EXPECT_STREQ(setup.programFileName, "INSTALL.EXE");
+    EXPECT_STREQ(setup.settingsFileName, "INSTALL.INF");
+    EXPECT_STREQ(setup.settingsPath, "D:\\Prod Media\\INSTALL.INF");
+    EXPECT_STREQ(setup.title, "Foo");
+    EXPECT_TRUE(setup.isNewShell);
+}
+
+TEST_F(EntryTest, TheLastThreeBytesOfAnyExtensionBecomeINF) {
+    Media("M", "SETUP.PROGRAM", "SETUP.PROGRINF");
+    Script("answer ok\n");
+    EXPECT_EQ(Run("D:\\M\\SETUP.PROGRAM", ""), 1);
+    EXPECT_STREQ(setup.settingsFileName, "SETUP.PROGRINF");
+    EXPECT_STREQ(setup.title, "Foo");
+}
+
+TEST_F(EntryTest, RemovalModeReadsTheSettingsBesideTheGivenPath) {
+    Media("Program Files", "SETUP.EXE", "SETUP.INF");
+    ASSERT_TRUE(host::WriteProgramStandIn(Host("C:\\WINDOWS\\SYSTEM\\SETUP.EXE")));
+    for (const char* commandLine : {"x D:\\Program Files\\SETUP.EXE", "/x D:\\Program Files\\SETUP.EXE"}) {
+        setup = SetupState();
+        Script("answer ok\n");
+        EXPECT_EQ(Run("C:\\WINDOWS\\SYSTEM\\SETUP.EXE", commandLine), 1);
+        EXPECT_STREQ(setup.modulePath, "C:\\WINDOWS\\SYSTEM\\SETUP.EXE");
+        EXPECT_STREQ(setup.setupDir, "D:\\Program Files\\") << commandLine;
+        EXPECT_STREQ(setup.settingsPath, "D:\\Program Files\\SETUP.INF");
+    }
+}
+
+TEST_F(EntryTest, PathsThatNameNoSettingsFileEndTheRunCleanly) {
+    ASSERT_TRUE(host::WriteProgramStandIn(Host("C:\\WINDOWS\\SYSTEM\\SETUP.EXE")));
+    ASSERT_TRUE(host::WriteProgramStandIn(Host("C:\\AB")));
+    struct Case {
+        const char* program;
+        std::string commandLine;
+    } cases[] = {
+        {"C:\\WINDOWS\\SYSTEM\\SETUP.EXE", "x"},                          // nothing after x
+        {"C:\\WINDOWS\\SYSTEM\\SETUP.EXE", "x "},                         // an empty path
+        {"C:\\WINDOWS\\SYSTEM\\SETUP.EXE", "x SETUP.EXE"},                // no backslash
+        {"C:\\WINDOWS\\SYSTEM\\SETUP.EXE", "x C:\\AB"},                   // name too short for INF
+        {"C:\\AB", ""},                                                   // the program's own short name
+        {"C:\\WINDOWS\\SYSTEM\\SETUP.EXE", "x C:\\" + std::string(300, 'a') + "\\SETUP.EXE"},
+    };
+    for (const Case& c : cases) {
+        setup = SetupState();
+        transcript_.str("");
+        Script("answer ok\n");
+        EXPECT_EQ(Run(c.program, c.commandLine), 1);
+        EXPECT_EQ(Transcript(), u8"messagebox owner=none caption=\"エラー\" icon=error "
+                                u8"text=\"設定ファイルが壊れているか、または見つかりません。\" answer=ok\n")
+            << c.commandLine;
+    }
+}
+
+TEST_F(EntryTest, AMissingSettingsFileEndsTheRun) {
+    MountDrive('D');
+    ASSERT_TRUE(host::WriteProgramStandIn(Host("D:\\SETUP.EXE")));
+    Script("answer ok\n");
+    EXPECT_EQ(Run("D:\\SETUP.EXE", ""), 1);
+    EXPECT_NE(Transcript().find(u8"設定ファイルが壊れているか"), std::string::npos);
+}
+
+// The first thing each mode shows.
+const char* const kInstallMode = u8"インストールはまだ作られていません。";
+const char* const kRequestMode = u8"アンインストールの依頼はまだ作られていません。";
+const char* const kRemovalMode = u8"削除はまだ作られていません。";
+
+TEST_F(EntryTest, TheModeLetterChoosesTheMode) {
+    Media("M", "SETUP.EXE", "SETUP.INF");
+    struct Case {
+        const char* commandLine;
+        const char* mode;
+    } cases[] = {
+        {"", kInstallMode},       {"r", kRequestMode},      {"/r", kRequestMode},
+        {"R", kRequestMode},      {"/R", kRequestMode},     {"remove me", kRequestMode},
+        {"x D:\\M\\SETUP.EXE", kRemovalMode}, {"/x D:\\M\\SETUP.EXE", kRemovalMode},
+        {"X D:\\M\\SETUP.EXE", kInstallMode}, {"-r", kInstallMode}, {"//r", kInstallMode},
+    };
+    for (const Case& c : cases) {
+        setup = SetupState();
+        transcript_.str("");
+        Script("answer ok\n");
+        EXPECT_EQ(Run("D:\\M\\SETUP.EXE", c.commandLine), 1);
+        EXPECT_NE(Transcript().find(c.mode), std::string::npos) << c.commandLine << "\n" << Transcript();
+    }
+}
