@@ -11,26 +11,40 @@
 #include "core/machine.h"
 #include "process/program_file.h"
 #include "registry/registry_text.h"
+#include "commands.h"
 #include "ui/frontend.h"
 #include "ui/script.h"
 
+namespace winbox {
+
 namespace {
 
-const char kUsage[] =
-    "usage: winbox [--machine DIR] COMMAND ...\n"
-    "  init [--shell new|old] [--delayed-delete yes|no] [--progman on|off] [--free-mb N]\n"
-    "  mount D: HOSTDIR [--free-mb N]\n"
-    "  run [--script FILE] PATH [COMMAND-LINE]\n"
-    "  reg [KEY] | reg import FILE\n"
-    "  path WINPATH\n"
-    "  stub HOSTFILE          write a stand-in program file the machine runs as the setup program\n";
+struct Entry {
+    const char* name;
+    Command command;
+    const char* usage;
+};
+
+std::vector<Entry>& Commands() {
+    static std::vector<Entry> commands;  // in registration order
+    return commands;
+}
+
+std::string gMachine = "./machine";  // the machine folder of this run
+
+}  // namespace
+
+CommandRegistration::CommandRegistration(const char* name, Command command, const char* usage) {
+    Commands().push_back({name, command, usage});
+}
+
+const std::string& MachineFolder() { return gMachine; }
 
 int Fail(const std::string& message) {
     std::cerr << "winbox: " << message << "\n";
     return 2;
 }
 
-// Takes "--name value" out of the arguments; false when absent.
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string* value) {
     for (size_t i = 0; i + 1 < args.size(); ++i) {
         if (args[i] == name) {
@@ -49,13 +63,15 @@ bool ParseChoice(const std::string& value, const char* yes, const char* no, bool
     return true;
 }
 
-bool ParseMegabytes(const std::string& value, unsigned long long* out) {
+bool ParseNumber(const std::string& value, unsigned long long* out) {
     char* end = nullptr;
     *out = std::strtoull(value.c_str(), &end, 10);
     return !value.empty() && *end == 0;
 }
 
-int Init(const std::string& machine, std::vector<std::string> args) {
+namespace {
+
+int Init(std::vector<std::string> args) {
     host::MachineConfig config;
     std::string value;
     if (TakeOption(args, "--shell", &value) && !ParseChoice(value, "new", "old", &config.newShell))
@@ -65,18 +81,18 @@ int Init(const std::string& machine, std::vector<std::string> args) {
     if (TakeOption(args, "--progman", &value) && !ParseChoice(value, "on", "off", &config.progman))
         return Fail("--progman takes on or off");
     unsigned long long freeMb = host::kDefaultFreeMb;
-    if (TakeOption(args, "--free-mb", &value) && !ParseMegabytes(value, &freeMb))
+    if (TakeOption(args, "--free-mb", &value) && !ParseNumber(value, &freeMb))
         return Fail("--free-mb takes a number");
     if (!args.empty()) return Fail("init: unexpected " + args[0]);
     config.drives['C'].freeMb = freeMb;
-    if (!host::InitMachine(machine, config)) return Fail("cannot make a machine in " + machine);
+    if (!host::InitMachine(gMachine, config)) return Fail("cannot make a machine in " + gMachine);
     return 0;
 }
 
 int Mount(std::vector<std::string> args) {
     std::string value;
     unsigned long long freeMb = host::kDefaultFreeMb;
-    if (TakeOption(args, "--free-mb", &value) && !ParseMegabytes(value, &freeMb))
+    if (TakeOption(args, "--free-mb", &value) && !ParseNumber(value, &freeMb))
         return Fail("--free-mb takes a number");
     if (args.size() != 2 || args[0].size() != 2 || args[0][1] != ':' || !isalpha((unsigned char)args[0][0]))
         return Fail("usage: mount D: HOSTDIR [--free-mb N]");
@@ -112,7 +128,7 @@ int Reg(std::vector<std::string> args) {
     return 0;
 }
 
-int Path(const std::vector<std::string>& args) {
+int Path(std::vector<std::string> args) {
     if (args.size() != 1) return Fail("usage: path WINPATH");
     std::string hostPath;
     if (!host::HostPathOf(host::AnsiFromUtf8(args[0]), &hostPath)) return Fail("no drive for " + args[0]);
@@ -141,32 +157,45 @@ int Run(std::vector<std::string> args) {
     }
 }
 
-int Stub(const std::vector<std::string>& args) {
+int Stub(std::vector<std::string> args) {
     if (args.size() != 1) return Fail("usage: stub HOSTFILE");
     return host::WriteProgramStandIn(args[0]) ? 0 : Fail("cannot write " + args[0]);
 }
 
+const CommandRegistration kInit("init", Init,
+                               "init [--shell new|old] [--delayed-delete yes|no] [--progman on|off] [--free-mb N]");
+const CommandRegistration kStub("stub", Stub, "stub HOSTFILE   (a stand-in program file the machine runs as the setup program)");
+const CommandRegistration kMount("mount", Mount, "mount D: HOSTDIR [--free-mb N]");
+const CommandRegistration kRun("run", Run, "run [--script FILE] PATH [COMMAND-LINE]");
+const CommandRegistration kReg("reg", Reg, "reg [KEY] | reg import FILE");
+const CommandRegistration kPath("path", Path, "path WINPATH");
+
+void PrintUsage() {
+    std::cerr << "usage: winbox [--machine DIR] COMMAND ...\n";
+    for (const Entry& entry : Commands()) std::cerr << "  " << entry.usage << "\n";
+}
+
 }  // namespace
 
+}  // namespace winbox
+
 int main(int argc, char** argv) {
+    using namespace winbox;
     std::vector<std::string> args(argv + 1, argv + argc);
-    std::string machine = "./machine";
-    TakeOption(args, "--machine", &machine);
+    TakeOption(args, "--machine", &gMachine);
     if (args.empty()) {
-        std::cerr << kUsage;
+        PrintUsage();
         return 2;
     }
-    std::string command = args[0];
+    std::string name = args[0];
     args.erase(args.begin());
-    if (command == "init") return Init(machine, args);
-    if (command == "stub") return Stub(args);
-    if (command != "mount" && command != "reg" && command != "path" && command != "run") {
-        std::cerr << kUsage;
-        return 2;
+    for (const Entry& entry : Commands()) {
+        if (name != entry.name) continue;
+        // Every command but those that make files of their own needs the machine.
+        if (name != "init" && name != "stub" && !host::OpenMachine(gMachine))
+            return Fail("no machine in " + gMachine + " (run winbox init)");
+        return entry.command(args);
     }
-    if (!host::OpenMachine(machine)) return Fail("no machine in " + machine + " (run winbox init)");
-    if (command == "mount") return Mount(args);
-    if (command == "reg") return Reg(args);
-    if (command == "path") return Path(args);
-    return Run(args);
+    PrintUsage();
+    return 2;
 }
