@@ -7,3 +7,4 @@
 #include "hostwin/registry.h"
 #include "hostwin/user.h"
 #include "hostwin/shell.h"
+#include "hostwin/dde.h"
