@@ -8,6 +8,7 @@ endif()
 file(GLOB_RECURSE HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
 add_library(hostwin STATIC ${HOST_SOURCES})
 target_include_directories(hostwin PUBLIC ${CMAKE_SOURCE_DIR}/host/include PRIVATE ${CMAKE_SOURCE_DIR}/host)
+include(${CMAKE_SOURCE_DIR}/cmake/host_resources.cmake)
 
 add_library(program STATIC ${PROGRAM_SOURCES})
 target_include_directories(program PUBLIC ${CMAKE_SOURCE_DIR}/src)

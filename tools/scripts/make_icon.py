@@ -26,8 +26,12 @@ def draw():
 
     fill(2, 2, 29, 29, BLACK)          # outline
     fill(3, 3, 28, 28, BLUE)           # body
-    px[2][29] = px[3][28] = None       # cut corner, top right
-    px[2][28] = px[3][27] = BLACK
+    for y in range(2, 6):              # cut corner, top right
+        for x in range(26, 30):
+            if x - y > 24:
+                px[y][x] = None
+            elif x - y == 24:
+                px[y][x] = BLACK
     fill(8, 3, 23, 11, SILVER)         # shutter
     fill(18, 4, 21, 10, GREY)          # shutter window
     fill(7, 16, 24, 28, WHITE)         # label
