@@ -30,6 +30,7 @@ struct SetupState {
     BOOL wantStartMenu;                 // Start-menu check box
     BOOL wantDesktop;                   // desktop check box
     int stepIndex;                      // installation step counter
+    BOOL stepFailed;                    // a step of the installation run reported a failure
     DWORD ddeInstance;                  // DDE instance identifier
     HCONV ddeConversation;              // DDE conversation handle, 0 when none
     char keyText[16];                   // decimal text of an entry number

@@ -19,3 +19,15 @@
 #define MSG_DRIVE_REQUIRED "「C:\\Soft」のように、ドライブ名も含めた正しいパス名を指定してください。"
 #define MSG_LOW_SPACE "指定されたドライブの残り容量が %uメガバイトしかありません。かまわずにインストールしますか？"
 #define MSG_DESTINATION_TOO_LONG "インストール先のパス名が長すぎます。短いパス名を指定してください。"
+
+// Installation run.
+#define MSG_IN_USE " は他で使用中のため上書きできません。"
+#define MSG_COPY_FAILED " のコピーに失敗しました。"
+#define MSG_INSTALL_DONE "インストールが完了しました。「完了」を押すと起動します。"
+// The page's status line holds one line: the error ending is as short as the normal one.
+#define MSG_INSTALL_DONE_WITH_ERRORS "エラーがありました。表示されたファイル等は入っていません。"
+#define MSG_REGISTRATION_FAILED " - アンインストール情報を登録できませんでした。"
+
+// Shortcuts and Program Manager.
+#define MSG_REMOVAL_SUFFIX "の削除"
+#define PROGMAN_STARTUP_GROUP "スタートアップ"

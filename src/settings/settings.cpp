@@ -40,8 +40,9 @@ BOOL ResolveFileEntry(int n) {
     setup.entryTargetTail = (int)strlen(setup.installDir);
     if (!fits) {
         // Too long to be a path: nothing may be copied to or deleted from a cut
-        // version of it. The source keeps a non-empty mark so the list goes on.
-        CopyText(setup.entrySource, kPathSize, "?");
+        // version of it. The source keeps its cut text, for messages only.
+        GetPrivateProfileStringA(SECTION_INSTALL, setup.keyText, "", setup.entrySource, kPathSize,
+                                 setup.settingsPath);
         setup.entryTarget[0] = 0;
         return FALSE;
     }
@@ -55,7 +56,9 @@ BOOL ResolveFileEntry(int n) {
 
 BOOL ResolveGroupEntry(int n) {
     if (!ReadSettingsPath(SECTION_GROUP, FormatKey((unsigned)n), setup.entrySource)) {
-        CopyText(setup.entrySource, kPathSize, "?");
+        // Too long to be a caption and a path: kept cut, for messages only.
+        GetPrivateProfileStringA(SECTION_GROUP, setup.keyText, "", setup.entrySource, kPathSize,
+                                 setup.settingsPath);
         setup.entryTarget[0] = 0;
         return FALSE;
     }

@@ -40,10 +40,10 @@ TEST_F(EntryTest, DerivesThePathsFromTheProgramFile) {
 }
 
 TEST_F(EntryTest, TheLastThreeBytesOfAnyExtensionBecomeINF) {
-    Media("M", "SETUP.PROGRAM", "SETUP.PROGRINF");
+    Media("M", "SETUP.PROGRAM", "SETUP.PROGINF");
     Script("answer ok\n");
     EXPECT_EQ(Run("D:\\M\\SETUP.PROGRAM", ""), 1);
-    EXPECT_STREQ(setup.settingsFileName, "SETUP.PROGRINF");
+    EXPECT_STREQ(setup.settingsFileName, "SETUP.PROGINF");
     EXPECT_STREQ(setup.title, "Foo");
 }
 

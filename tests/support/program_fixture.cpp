@@ -23,7 +23,9 @@ void ProgramTest::SetEarlierUninstallString(const std::string& folder, const std
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                               KEY_WRITE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    if (!value.empty()) {
+    if (value.empty()) {
+        RegDeleteValueA(key, "UninstallString");
+    } else {
         ASSERT_EQ(RegSetValueExA(key, "UninstallString", 0, REG_SZ, (const BYTE*)value.c_str(),
                                  (DWORD)value.size() + 1),
                   ERROR_SUCCESS);
