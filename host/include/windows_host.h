@@ -6,5 +6,7 @@
 #include "hostwin/kernel.h"
 #include "hostwin/registry.h"
 #include "hostwin/user.h"
+#include "hostwin/commctrl.h"
+#include "hostwin/commdlg.h"
 #include "hostwin/shell.h"
 #include "hostwin/dde.h"

@@ -36,6 +36,16 @@ const char* IconName(UINT type) {
 
 }  // namespace
 
+bool FrontEnd::NextAction(const ScreenView& screen, int, UserAction*) {
+    throw RunAborted("nothing answers " + screen.name + " (no script or terminal)");
+}
+
+void FrontEnd::ActionRefused(const UserAction&, const ScreenView& screen, const std::string& reason) {
+    throw RunAborted("an action does not fit " + screen.name + ": " + reason);
+}
+
+void FrontEnd::OnWindowEvent(const WindowEvent& event) { TranscriptLine(event.line); }
+
 void SetFrontEnd(FrontEnd* frontEnd) { gFrontEnd = frontEnd; }
 
 FrontEnd& CurrentFrontEnd() { return gFrontEnd ? *gFrontEnd : gDefaultFrontEnd; }

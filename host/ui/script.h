@@ -1,5 +1,5 @@
 // The script front end: one action a line, read from a file; every event is
-// printed to the transcript.
+// printed to the transcript. Time is virtual.
 #pragma once
 
 #include <string>
@@ -10,10 +10,12 @@
 namespace host {
 
 struct ScriptAction {
-    int line;                       // line number in the script, for messages
+    int line = 0;                   // line number in the script, for messages
+    std::string written;            // the line as written (UTF-8, blanks trimmed), for messages
     std::string verb;               // answer, set, check, press, folder
     std::vector<std::string> args;  // the words after the verb (code page 932)
     std::string rest;               // everything after the first argument (for set)
+    std::string afterVerb;          // everything after the verb, trailing blanks cut (for folder)
 };
 
 class ScriptFrontEnd : public FrontEnd {
@@ -31,10 +33,14 @@ class ScriptFrontEnd : public FrontEnd {
     // Raises the error for an action that does not fit what is on screen.
     [[noreturn]] void Misfit(const ScriptAction& action, const std::string& onScreen);
     int AnswerMessageBox(const MessageBoxRequest& box) override;
+    bool NextAction(const ScreenView& screen, int waitMs, UserAction* action) override;
+    [[noreturn]] void ActionRefused(const UserAction& action, const ScreenView& screen,
+                                    const std::string& reason) override;
 
   private:
     std::vector<ScriptAction> actions_;  // all actions, in order
     size_t next_ = 0;                    // index of the next one
+    ScriptAction last_;                  // the action NextAction took last
 };
 
 }  // namespace host

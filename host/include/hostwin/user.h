@@ -43,10 +43,18 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #define WM_USER 0x0400
 #define EM_LIMITTEXT 0x00C5
 #define EM_SETLIMITTEXT EM_LIMITTEXT
+#define EM_GETLIMITTEXT 0x00D5
 #define BM_GETCHECK 0x00F0
 #define BM_SETCHECK 0x00F1
+#define BM_CLICK 0x00F5
 #define BST_UNCHECKED 0
 #define BST_CHECKED 1
+#define BST_INDETERMINATE 2
+
+// Notification codes in the high word of WM_COMMAND's wParam.
+#define BN_CLICKED 0
+#define EN_CHANGE 0x0300
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 
 typedef struct tagNMHDR {
     HWND hwndFrom;
@@ -70,8 +78,52 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define WS_VSCROLL 0x00200000L
 #define WS_GROUP 0x00020000L
 #define WS_TABSTOP 0x00010000L
+#define DS_MODALFRAME 0x80L
+#define DS_SETFONT 0x40L
+#define DS_CENTER 0x0800L
 
+// Control styles the window system acts on.
+#define BS_PUSHBUTTON 0x0L
+#define BS_DEFPUSHBUTTON 0x1L
+#define BS_CHECKBOX 0x2L
+#define BS_AUTOCHECKBOX 0x3L
+#define BS_RADIOBUTTON 0x4L
+#define BS_3STATE 0x5L
+#define BS_AUTO3STATE 0x6L
+#define BS_GROUPBOX 0x7L
+#define BS_AUTORADIOBUTTON 0x9L
+#define BS_TYPEMASK 0xFL
+#define ES_AUTOHSCROLL 0x0080L
+#define ES_READONLY 0x0800L
+
+// Window errors (winerror.h values).
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_INVALID_INDEX 1413L
+#define ERROR_CONTROL_ID_NOT_FOUND 1421L
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
+
+// A dialog template in memory; only named here (for PROPSHEETPAGE's pResource).
+#pragma pack(push, 2)
+typedef struct {
+    DWORD style;
+    DWORD dwExtendedStyle;
+    WORD cdit;
+    short x;
+    short y;
+    short cx;
+    short cy;
+} DLGTEMPLATE;
+#pragma pack(pop)
+typedef const DLGTEMPLATE* LPCDLGTEMPLATEA;
+typedef LPCDLGTEMPLATEA LPCDLGTEMPLATE;
+
+// Window longs: the dialog ones with their 32-bit offsets.
 #define DWL_MSGRESULT 0
+#define DWL_DLGPROC 4
+#define DWL_USER 8
+#define GWL_STYLE (-16)
+#define GWL_EXSTYLE (-20)
+#define GWL_ID (-12)
 LONG SetWindowLongA(HWND window, int index, LONG value);
 LONG GetWindowLongA(HWND window, int index);
 
@@ -86,6 +138,11 @@ LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LP
 BOOL EnableWindow(HWND window, BOOL enable);
 BOOL ShowWindow(HWND window, int command);
 HWND SetFocus(HWND window);
+HWND GetFocus(void);
+BOOL IsWindow(HWND window);
+BOOL IsWindowEnabled(HWND window);
+BOOL IsWindowVisible(HWND window);
+int GetDlgCtrlID(HWND window);
 BOOL SetForegroundWindow(HWND window);
 HWND GetParent(HWND window);
 BOOL GetWindowRect(HWND window, LPRECT rect);
@@ -97,6 +154,7 @@ int GetSystemMetrics(int index);
 #define SWP_NOZORDER 0x0004
 #define SWP_NOACTIVATE 0x0010
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+#define USER_TIMER_MINIMUM 0x0000000A
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerProc);
 BOOL KillTimer(HWND window, UINT_PTR id);
 UINT IsDlgButtonChecked(HWND dialog, int id);
