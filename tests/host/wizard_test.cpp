@@ -67,6 +67,22 @@ INT_PTR OnNotify(HWND page, int index, const NMHDR& header) {
     }
 }
 
+// Browse as the destination page does: the chosen folder into the edit field.
+void Browse(HWND page) {
+    char file[MAX_PATH] = "dummy";
+    OPENFILENAMEA record;
+    memset(&record, 0, sizeof record);
+    record.lStructSize = 76;
+    record.hwndOwner = page;
+    record.lpstrFile = file;
+    record.nMaxFile = sizeof file;
+    record.Flags = OFN_ENABLETEMPLATE | OFN_NOCHANGEDIR;
+    record.lpTemplateName = MAKEINTRESOURCE(105);
+    if (!GetSaveFileNameA(&record)) return;
+    file[record.nFileOffset] = 0;
+    SetDlgItemTextA(page, 1001, file);
+}
+
 // One step of the chain per posted IDOK; Finish when all are done.
 void RunStep(HWND page) {
     if (++gLog.steps < kChainSteps) {
@@ -99,6 +115,7 @@ INT_PTR CALLBACK TestPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
             return TRUE;
         case WM_COMMAND:
             if (wParam == IDOK) RunStep(page);
+            if (LOWORD(wParam) == 1002 && HIWORD(wParam) == BN_CLICKED) Browse(page);
             return TRUE;
         default:
             return FALSE;
@@ -238,6 +255,19 @@ TEST_F(WizardTest, ResourceScriptTemplatesMakeThePages) {
     EXPECT_NE(transcript.find("| 1003 msctls_progress32 \"Progress1\" pos=0 range=0..5 | 1012 static"), std::string::npos)
         << transcript;
     EXPECT_NE(transcript.find(u8"アプリケーションの追加と削除」を使ってください。\" hidden"), std::string::npos) << transcript;
+}
+
+// A page's own button opens the folder dialog over the page; the wizard
+// carries on once it has closed.
+TEST_F(WizardTest, FolderDialogRunsOverAPage) {
+    ASSERT_TRUE(CreateDirectoryA("C:\\Soft", nullptr));
+    Script("press 1002\nfolder C:\\Soft\npress ok\npress next\npress next\npress finish\n");
+    EXPECT_GT(RunWizard({100, 9101, 9102}), 0);
+    EXPECT_NE(Transcript().find("press 1002\ndialog 105 caption="), std::string::npos) << Transcript();
+    EXPECT_NE(Transcript().find("folder \"C:\\\\Soft\"\npress ok\nend dialog 105 result=1\n"
+                                "text 1001 \"C:\\\\Soft\\\\\"\npress next\n"),
+              std::string::npos)
+        << Transcript();
 }
 
 }  // namespace
