@@ -10,6 +10,13 @@ extern "C" const char kSetupProgramSignature[];
 
 namespace host {
 
+namespace {
+
+StartedProgram gStarted;     // the start waiting for the current run to end
+bool gHasStarted = false;    // whether gStarted holds one
+
+}  // namespace
+
 bool IsSetupProgramFile(const std::string& hostPath) {
     std::ifstream in(hostPath, std::ios::binary);
     if (!in) return false;
@@ -33,11 +40,26 @@ int RunProgramFile(const std::string& windowsPath, const std::string& commandLin
         *error = "not a setup program: " + windowsPath;
         return -1;
     }
+    gHasStarted = false;  // a new process: nothing started yet
     ProcessContext& process = CurrentProcess();
     process.modulePath = full;
     process.commandLine = commandLine;
     std::string line = commandLine;
     return WinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &line[0], SW_SHOWNORMAL);
+}
+
+bool RecordStartedProgram(const StartedProgram& started) {
+    if (gHasStarted) return false;
+    gStarted = started;
+    gHasStarted = true;
+    return true;
+}
+
+bool TakeStartedProgram(StartedProgram* started) {
+    if (!gHasStarted) return false;
+    *started = gStarted;
+    gHasStarted = false;
+    return true;
 }
 
 }  // namespace host

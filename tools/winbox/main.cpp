@@ -12,6 +12,7 @@
 #include "process/program_file.h"
 #include "registry/registry_text.h"
 #include "commands.h"
+#include "new_process.h"
 #include "ui/frontend.h"
 #include "ui/script.h"
 
@@ -137,8 +138,10 @@ int Path(std::vector<std::string> args) {
 }
 
 int Run(std::vector<std::string> args) {
-    std::string scriptPath;
+    std::string scriptPath, currentDir;
     bool useScript = TakeOption(args, "--script", &scriptPath);
+    // A program started by another one's WinExec inherits its current directory.
+    bool inherited = TakeOption(args, "--current-dir", &currentDir);
     if (args.empty() || args.size() > 2) return Fail("usage: run [--script FILE] PATH [COMMAND-LINE]");
     host::ScriptFrontEnd script;
     if (useScript) {
@@ -146,12 +149,14 @@ int Run(std::vector<std::string> args) {
         if (!script.Load(scriptPath, &error)) return Fail(error);
         host::SetFrontEnd(&script);
     }
+    if (inherited && !SetCurrentDirectoryA(host::AnsiFromUtf8(currentDir).c_str()))
+        return Fail("no such directory: " + currentDir);
     std::string error;
     try {
         int code = host::RunProgramFile(host::AnsiFromUtf8(args[0]),
                                         args.size() > 1 ? host::AnsiFromUtf8(args[1]) : "", &error);
         if (code < 0) return Fail(error);
-        return code;
+        return RunStartedProgram(code, useScript ? &script : nullptr);
     } catch (const host::RunAborted& aborted) {
         return Fail(aborted.what());
     }
