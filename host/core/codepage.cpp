@@ -25,13 +25,28 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
     return true;
 }
 
+// ASCII is the same in both: most names need no converter.
+bool IsAscii(const std::string& text) {
+    for (unsigned char c : text)
+        if (c >= 0x80) return false;
+    return true;
+}
+
 }  // namespace
 
 bool Cp932ToUtf8(const std::string& text, std::string* utf8) {
+    if (IsAscii(text)) {
+        *utf8 = text;
+        return true;
+    }
     return Convert("UTF-8", "CP932", text, utf8);
 }
 
 bool Utf8ToCp932(const std::string& utf8, std::string* text) {
+    if (IsAscii(utf8)) {
+        *text = utf8;
+        return true;
+    }
     return Convert("CP932", "UTF-8", utf8, text);
 }
 

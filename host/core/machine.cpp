@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "codepage.h"
+#include "kernel/short_names.h"
 #include "windows_host.h"
 
 namespace host {
@@ -282,6 +283,8 @@ bool MapToHost(const std::string& fullPath, std::string* hostPath) {
                 }
                 closedir(dir);
             }
+            std::string longName;  // C:\PROGRA~1 is C:\Program Files
+            if (!existing && (existing = LongNameOfShort(out, level, &longName))) candidate = out + "/" + longName;
         }
         out = candidate;
     }

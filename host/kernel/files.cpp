@@ -1,6 +1,7 @@
 // File and directory calls over the machine's drives. Windows semantics are
 // the layer's own: the read-only attribute is kept in the host file's write
-// bits and checked here, since tests run as root.
+// bits and checked here, since tests run as root; the hidden attribute is the
+// host file's sticky bit, which Linux ignores on files.
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,8 @@
 #include "core/codepage.h"
 #include "core/machine.h"
 #include "core/wildcard.h"
+#include "kernel/disk_space.h"
+#include "kernel/short_names.h"
 #include "windows_host.h"
 
 namespace {
@@ -28,10 +31,12 @@ DWORD AttributesOf(const struct stat& st) {
     if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
     DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
     if (!(st.st_mode & 0222)) attributes |= FILE_ATTRIBUTE_READONLY;
+    if (st.st_mode & S_ISVTX) attributes |= FILE_ATTRIBUTE_HIDDEN;
     return attributes;
 }
 
-void FillFindData(const std::string& name, const struct stat& st, WIN32_FIND_DATAA* data) {
+void FillFindData(const std::string& name, const struct stat& st, const std::string& hostDir,
+                  const std::string& hostName, WIN32_FIND_DATAA* data) {
     memset(data, 0, sizeof *data);
     data->dwFileAttributes = AttributesOf(st);
     unsigned long long size = S_ISDIR(st.st_mode) ? 0 : (unsigned long long)st.st_size;
@@ -43,6 +48,8 @@ void FillFindData(const std::string& name, const struct stat& st, WIN32_FIND_DAT
     data->ftLastWriteTime.dwHighDateTime = (DWORD)(ticks >> 32);
     data->ftCreationTime = data->ftLastAccessTime = data->ftLastWriteTime;
     strncpy(data->cFileName, name.c_str(), MAX_PATH - 1);
+    std::string alternate = host::AlternateNameOf(hostDir, hostName);
+    strncpy(data->cAlternateFileName, alternate.c_str(), sizeof data->cAlternateFileName - 1);
 }
 
 // Splits a full path into its directory (with backslash) and last level.
@@ -109,7 +116,8 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
             size_t slash = hostPath.rfind('/');
             if (!host::Utf8ToCp932(hostPath.substr(slash + 1), &name932)) name932 = pattern;
             state->matches.emplace_back();
-            FillFindData(name932, st, &state->matches.back());
+            FillFindData(name932, st, hostPath.substr(0, slash), hostPath.substr(slash + 1),
+                         &state->matches.back());
         }
     } else if (DIR* dir = opendir(hostDir.c_str())) {
         bool atRoot = directory.size() == 3;
@@ -122,7 +130,7 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
             struct stat st;
             if (stat((hostDir + "/" + name).c_str(), &st) != 0) continue;
             state->matches.emplace_back();
-            FillFindData(name932, st, &state->matches.back());
+            FillFindData(name932, st, hostDir, name, &state->matches.back());
         }
         closedir(dir);
     }
@@ -227,7 +235,7 @@ DWORD GetFileAttributesA(LPCSTR fileName) {
     return AttributesOf(st);
 }
 
-// Only the read-only attribute is kept; the others are accepted and dropped.
+// Only the read-only and hidden attributes are kept; the others are accepted and dropped.
 BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
     std::string hostPath;
     struct stat st;
@@ -237,6 +245,7 @@ BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
     }
     if (S_ISDIR(st.st_mode)) return TRUE;
     mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & ~0222) : (st.st_mode | 0200);
+    mode = (attributes & FILE_ATTRIBUTE_HIDDEN) ? (mode | S_ISVTX) : (mode & ~S_ISVTX);
     return chmod(hostPath.c_str(), mode) == 0;
 }
 
@@ -283,17 +292,21 @@ BOOL GetDiskFreeSpaceA(LPCSTR rootPath, LPDWORD sectorsPerCluster, LPDWORD bytes
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
+    unsigned long long freeBytes;
     auto drive = host::Config().drives.find(full[0]);
-    if (drive == host::Config().drives.end()) {
+    if (drive == host::Config().drives.end() || !host::DriveFreeBytes(full[0], &freeBytes)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
-    const unsigned long long clusterBytes = 512ULL * 64;
-    unsigned long long clusters = drive->second.freeMb * 1024ULL * 1024ULL / clusterBytes;
+    // The drive's size: what it was set up with free, or more once files were deleted.
+    unsigned long long clusters = freeBytes / host::kClusterBytes;
+    unsigned long long total = drive->second.freeMb * 1024ULL * 1024ULL / host::kClusterBytes;
+    if (total < clusters) total = clusters;
     if (clusters > 0xFFFFFFFFULL) clusters = 0xFFFFFFFFULL;
-    if (sectorsPerCluster) *sectorsPerCluster = 64;
-    if (bytesPerSector) *bytesPerSector = 512;
+    if (total > 0xFFFFFFFFULL) total = 0xFFFFFFFFULL;
+    if (sectorsPerCluster) *sectorsPerCluster = (DWORD)host::kSectorsPerCluster;
+    if (bytesPerSector) *bytesPerSector = (DWORD)host::kBytesPerSector;
     if (freeClusters) *freeClusters = (DWORD)clusters;
-    if (totalClusters) *totalClusters = (DWORD)clusters;
+    if (totalClusters) *totalClusters = (DWORD)total;
     return TRUE;
 }

@@ -1,0 +1,156 @@
+#include "kernel/disk_space.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <map>
+#include <sstream>
+
+#include "core/machine.h"
+
+namespace host {
+
+namespace {
+
+const char kBalanceFile[] = "disk-space";
+
+// A drive's balance, and the setup it was counted from: a drive set up again
+// (another size or folder) starts over from its new size.
+struct Balance {
+    unsigned long long setupMb = 0;    // DriveInfo::freeMb when counting began
+    unsigned long long freeBytes = 0;  // what is free now
+    std::string hostDir;               // DriveInfo::hostDir when counting began
+};
+
+using Balances = std::map<char, Balance>;
+
+// One line a drive: "C 512000 536870912000 /host/dir".
+Balances Parse(const std::string& text) {
+    Balances balances;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        char drive = 0;
+        Balance balance;
+        if (!(fields >> drive >> balance.setupMb >> balance.freeBytes)) continue;
+        fields.get();
+        std::getline(fields, balance.hostDir);
+        balances[drive] = balance;
+    }
+    return balances;
+}
+
+std::string Format(const Balances& balances) {
+    std::ostringstream out;
+    for (const auto& entry : balances)
+        out << entry.first << ' ' << entry.second.setupMb << ' ' << entry.second.freeBytes << ' '
+            << entry.second.hostDir << '\n';
+    return out.str();
+}
+
+// The drive's balance, started from its setup when there is none yet.
+Balance* BalanceOf(Balances& balances, char drive) {
+    auto info = Config().drives.find(drive);
+    if (info == Config().drives.end()) return nullptr;
+    Balance& balance = balances[drive];
+    if (balance.setupMb != info->second.freeMb || balance.hostDir != info->second.hostDir) {
+        const unsigned long long maxMb = ULLONG_MAX / (1024ULL * 1024ULL);
+        balance.setupMb = info->second.freeMb;
+        balance.hostDir = info->second.hostDir;
+        balance.freeBytes = (balance.setupMb < maxMb ? balance.setupMb : maxMb) * 1024ULL * 1024ULL;
+    }
+    return &balance;
+}
+
+// The balance file, kept open between calls (every copy charges its drive).
+struct BalanceFile {
+    std::string path;
+    int fd = -1;
+    pid_t owner = 0;  // a child process opens its own, so that its locks are its own
+};
+BalanceFile gFile;
+
+int BalanceFd() {
+    std::string path = StatePath(kBalanceFile);
+    struct stat st;
+    if (gFile.fd >= 0 &&
+        (gFile.path != path || gFile.owner != getpid() || fstat(gFile.fd, &st) != 0 || st.st_nlink == 0)) {
+        close(gFile.fd);  // another machine, or the file was removed with its machine
+        gFile.fd = -1;
+    }
+    if (gFile.fd < 0) {
+        gFile.fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        gFile.path = path;
+        gFile.owner = getpid();
+    }
+    return gFile.fd;
+}
+
+// Runs `change` over the balances with the state file locked (shared for a
+// reader), and writes them back when it reports a change.
+template <class Change>
+bool WithBalances(bool writer, Change change) {
+    int fd = BalanceFd();
+    if (fd < 0) {
+        Balances none;  // no state to keep: count from the setup alone
+        return change(none);
+    }
+    flock(fd, writer ? LOCK_EX : LOCK_SH);
+    std::string text;
+    char chunk[4096];
+    ssize_t got;
+    while ((got = pread(fd, chunk, sizeof chunk, (off_t)text.size())) > 0) {
+        text.append(chunk, (size_t)got);
+        if ((size_t)got < sizeof chunk) break;
+    }
+    Balances balances = Parse(text);
+    bool ok = change(balances);
+    if (ok && writer) {
+        std::string out = Format(balances);
+        ok = pwrite(fd, out.data(), out.size(), 0) == (ssize_t)out.size() &&
+             (out.size() >= text.size() || ftruncate(fd, (off_t)out.size()) == 0);
+    }
+    flock(fd, LOCK_UN);
+    return ok;
+}
+
+}  // namespace
+
+unsigned long long ClusterBytes(unsigned long long fileSize) {
+    return (fileSize + kClusterBytes - 1) / kClusterBytes * kClusterBytes;
+}
+
+bool DriveFreeBytes(char drive, unsigned long long* freeBytes) {
+    return WithBalances(false, [&](Balances& balances) {
+        Balance* balance = BalanceOf(balances, drive);
+        if (balance) *freeBytes = balance->freeBytes;
+        return balance != nullptr;
+    });
+}
+
+bool ChargeDrive(char drive, long long bytes) {
+    if (bytes == 0) return Config().drives.count(drive) != 0;
+    return WithBalances(true, [&](Balances& balances) {
+        Balance* balance = BalanceOf(balances, drive);
+        if (!balance) return false;
+        if (bytes > 0) {
+            if (balance->freeBytes < (unsigned long long)bytes) return false;
+            balance->freeBytes -= (unsigned long long)bytes;
+        } else {
+            unsigned long long back = 0ULL - (unsigned long long)bytes;
+            balance->freeBytes = ULLONG_MAX - balance->freeBytes < back ? ULLONG_MAX : balance->freeBytes + back;
+        }
+        return true;
+    });
+}
+
+bool ChargeFileSize(char drive, unsigned long long oldSize, unsigned long long newSize) {
+    unsigned long long before = ClusterBytes(oldSize), after = ClusterBytes(newSize);
+    return ChargeDrive(drive, after >= before ? (long long)(after - before) : -(long long)(before - after));
+}
+
+}  // namespace host

@@ -1,0 +1,334 @@
+// Copying, deleting and renaming files, with the checks Windows makes itself:
+// attributes, files held open (file_sharing.h) and the drives' free space
+// (disk_space.h), all the machine's own state rather than the host's.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/codepage.h"
+#include "core/machine.h"
+#include "kernel/disk_space.h"
+#include "kernel/file_sharing.h"
+#include "kernel/restart.h"
+#include "kernel/short_names.h"
+#include "kernel/state_file.h"
+#include "windows_host.h"
+
+namespace {
+
+constexpr int kShareAll = host::kShareRead | host::kShareWrite | host::kShareDelete;
+
+// A Windows path made full and mapped to the host; false when it names no drive.
+bool Resolve(LPCSTR path, std::string* full, std::string* hostPath) {
+    return path && host::FullWindowsPath(path, full) && host::MapToHost(*full, hostPath);
+}
+
+// The host folders of the directories copies go through, by their full
+// Windows path, with their names by upper-cased code page 932 form: a copy
+// finds its files without walking their paths or reading a directory again
+// for every file, while the folder is as this process last saw it.
+struct Folder {
+    std::string hostDir;
+    host::FileStamp stamp;  // the folder as last seen
+    bool listed = false;    // byUpper holds every name
+    std::unordered_map<std::string, std::string> byUpper;  // upper-cased 932 name -> host name
+};
+std::unordered_map<std::string, Folder> gFolders;  // drive folder and upper-cased Windows directory -> folder
+constexpr size_t kMaxFolders = 64;
+
+std::string FolderKey(const std::string& windowsDir) {
+    auto drive = host::Config().drives.find(windowsDir[0]);
+    if (drive == host::Config().drives.end()) return std::string();
+    // The drive's folder is part of the key: another machine has other folders.
+    return drive->second.hostDir + "\n" + host::UpperAscii932(windowsDir);
+}
+
+// The folder of a full Windows directory path, as it is now; null when there is none.
+Folder* FolderOf(const std::string& windowsDir) {
+    std::string key = FolderKey(windowsDir);
+    if (key.empty()) return nullptr;
+    auto found = gFolders.find(key);
+    if (found != gFolders.end()) {
+        Folder& folder = found->second;
+        host::FileStamp stamp = host::StampOf(folder.hostDir);
+        if (stamp == folder.stamp) return &folder;
+        if (stamp.exists && stamp.inode == folder.stamp.inode) {  // the same folder, with other names
+            folder.stamp = stamp;
+            folder.listed = false;
+            folder.byUpper.clear();
+            return &folder;
+        }
+        gFolders.erase(found);
+    }
+    std::string hostDir;
+    struct stat st;
+    if (!host::MapToHost(windowsDir, &hostDir) || stat(hostDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return nullptr;
+    if (gFolders.size() >= kMaxFolders) gFolders.clear();
+    Folder& folder = gFolders[key];
+    folder = Folder();
+    folder.hostDir = hostDir;
+    folder.stamp = host::StampOf(st);
+    return &folder;
+}
+
+void ListFolder(Folder& folder) {
+    folder.byUpper.clear();
+    if (DIR* dir = opendir(folder.hostDir.c_str())) {
+        while (struct dirent* entry = readdir(dir)) {
+            std::string name;
+            if (host::Utf8ToCp932(entry->d_name, &name)) folder.byUpper.emplace(host::UpperAscii932(name), entry->d_name);
+        }
+        closedir(dir);
+    }
+    folder.listed = true;
+}
+
+// Splits a full path into its directory (with its backslash) and last name.
+std::string DirectoryOf(const std::string& full, std::string* name) {
+    *name = host::SplitPath(full).back();
+    return full.substr(0, full.size() - name->size());
+}
+
+enum Lookup { kFound, kMissing, kNoFolder };
+
+// Looks a full path up as MapToHost does: the name as written, else without
+// regard to case, else as a short name. The host path is the name as written
+// when there is no such file; `folder` is where it is or would be.
+Lookup LookUp(const std::string& full, std::string* hostPath, struct stat* st, Folder** folder) {
+    std::string name, utf8, longName;
+    std::string windowsDir = DirectoryOf(full, &name);
+    if (!host::Cp932ToUtf8(name, &utf8)) return kNoFolder;
+    // A file there by the name as written is the file, as far as the folder
+    // is known: the folder need not be looked at again.
+    std::string tried;
+    auto cached = gFolders.find(FolderKey(windowsDir));
+    if (cached != gFolders.end() && !cached->second.listed) {
+        tried = cached->second.hostDir + "/" + utf8;
+        if (stat(tried.c_str(), st) == 0) {
+            *hostPath = tried;
+            *folder = &cached->second;
+            return kFound;
+        }
+    }
+    *folder = FolderOf(windowsDir);
+    if (!*folder) return kNoFolder;
+    Folder& in = **folder;
+    *hostPath = in.hostDir + "/" + utf8;
+    if (!in.listed) {
+        if (*hostPath != tried && stat(hostPath->c_str(), st) == 0) return kFound;
+        ListFolder(in);
+    }
+    auto found = in.byUpper.find(host::UpperAscii932(name));
+    std::string path;
+    if (found != in.byUpper.end()) path = in.hostDir + "/" + found->second;
+    else if (host::LongNameOfShort(in.hostDir, name, &longName)) path = in.hostDir + "/" + longName;
+    if (path.empty() || stat(path.c_str(), st) != 0) return kMissing;
+    *hostPath = path;
+    return kFound;
+}
+
+// Notes a file this process made in a folder, so that its names stay known.
+void NoteMade(Folder& folder, const std::string& hostPath) {
+    std::string hostName = hostPath.substr(folder.hostDir.size() + 1), name932;
+    if (!folder.listed) return;
+    if (host::Utf8ToCp932(hostName, &name932)) {
+        folder.byUpper.emplace(host::UpperAscii932(name932), hostName);
+        folder.stamp = host::StampOf(folder.hostDir);
+    } else {
+        folder.listed = false;
+        folder.byUpper.clear();
+    }
+}
+
+bool ParentIsDirectory(const std::string& hostPath) {
+    size_t slash = hostPath.rfind('/');
+    struct stat st;
+    return slash != std::string::npos && stat(hostPath.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The error for a file that is not there: its directory may be missing too.
+DWORD MissingError(const std::string& hostPath) {
+    return ParentIsDirectory(hostPath) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
+bool EndsInBackslash(const std::string& full) { return full.size() > 3 && host::SplitPath(full).back().empty(); }
+
+bool IsReadOnly(const struct stat& st) { return !(st.st_mode & 0222); }
+bool IsHidden(const struct stat& st) { return (st.st_mode & S_ISVTX) != 0; }
+
+BOOL Fail(DWORD error) {
+    SetLastError(error);
+    return FALSE;
+}
+
+// Copies `size` bytes in the kernel where it can, else through a large buffer.
+bool CopyData(int in, int out, unsigned long long size) {
+    unsigned long long done = 0;
+    bool kernelCopy = true;
+    while (done < size && kernelCopy) {
+        ssize_t copied = copy_file_range(in, nullptr, out, nullptr, size - done, 0);
+        if (copied < 0 && errno == EINTR) continue;
+        if (copied < 0 && done == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))
+            kernelCopy = false;
+        else if (copied <= 0)
+            return copied == 0;  // the source became shorter
+        else
+            done += (unsigned long long)copied;
+    }
+    static thread_local std::vector<char> buffer(1 << 20);
+    while (done < size) {
+        ssize_t got = read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return got == 0;
+        for (ssize_t written = 0; written < got;) {
+            ssize_t wrote = write(out, buffer.data() + written, (size_t)(got - written));
+            if (wrote < 0 && errno == EINTR) continue;
+            if (wrote <= 0) return false;
+            written += wrote;
+        }
+        done += (unsigned long long)got;
+    }
+    return true;
+}
+
+DWORD ErrnoError(int error) { return error == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED; }
+
+// The mode of a file this process makes with 0644.
+mode_t CreatedMode() {
+    static const mode_t mode = [] {
+        mode_t mask = umask(0);
+        umask(mask);
+        return 0644 & ~mask;
+    }();
+    return mode;
+}
+
+// Writes the copy over the host file at `target`, whose mode is `targetMode`
+// (as made, for a new file); false with errno set.
+bool WriteCopy(const std::string& sourceHost, const struct stat& source, const std::string& targetHost,
+               mode_t targetMode) {
+    int in = open(sourceHost.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    int out = open(targetHost.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        int error = errno;
+        close(in);
+        errno = error;
+        return false;
+    }
+    // The copy carries the source's attributes and last write time, as on Windows.
+    struct timespec times[2] = {{0, UTIME_NOW}, source.st_mtim};
+    bool ok = CopyData(in, out, (unsigned long long)source.st_size) &&
+              ((targetMode & 07777) == (source.st_mode & 07777) || fchmod(out, source.st_mode & 07777) == 0) &&
+              futimens(out, times) == 0;
+    int error = errno;
+    close(in);
+    ok = close(out) == 0 && ok;
+    errno = error;
+    return ok;
+}
+
+}  // namespace
+
+BOOL CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists) {
+    std::string sourceFull, sourceHost, targetFull, targetHost;
+    struct stat source, target;
+    if (!existingFile || !newFile) return Fail(ERROR_INVALID_PARAMETER);
+    if (!host::FullWindowsPath(existingFile, &sourceFull)) return Fail(ERROR_PATH_NOT_FOUND);
+    Folder* folder;
+    Lookup lookup = LookUp(sourceFull, &sourceHost, &source, &folder);
+    if (lookup != kFound) return Fail(lookup == kNoFolder ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
+    if (S_ISDIR(source.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+    if (!host::MayOpen(sourceHost, host::kAccessRead, host::kShareRead)) return Fail(ERROR_SHARING_VIOLATION);
+
+    if (!host::FullWindowsPath(newFile, &targetFull)) return Fail(ERROR_PATH_NOT_FOUND);
+    if (EndsInBackslash(targetFull)) return Fail(ERROR_INVALID_NAME);
+    lookup = LookUp(targetFull, &targetHost, &target, &folder);
+    if (lookup == kNoFolder) return Fail(ERROR_PATH_NOT_FOUND);
+    bool exists = lookup == kFound;
+    if (exists) {
+        if (failIfExists) return Fail(ERROR_FILE_EXISTS);
+        if (S_ISDIR(target.st_mode) || IsReadOnly(target) || IsHidden(target)) return Fail(ERROR_ACCESS_DENIED);
+        // The source is open for reading, sharing reading only: a copy onto
+        // itself meets that.
+        if (target.st_dev == source.st_dev && target.st_ino == source.st_ino) return Fail(ERROR_SHARING_VIOLATION);
+        if (!host::MayOpen(targetHost, host::kAccessWrite, 0)) return Fail(ERROR_SHARING_VIOLATION);
+    }
+
+    // The space is taken before a byte is written: a copy that does not fit
+    // leaves the drive as it was.
+    char drive = targetFull[0];
+    unsigned long long oldSize = exists ? (unsigned long long)target.st_size : 0;
+    if (!host::ChargeFileSize(drive, oldSize, (unsigned long long)source.st_size)) return Fail(ERROR_DISK_FULL);
+    if (!WriteCopy(sourceHost, source, targetHost, exists ? target.st_mode : CreatedMode())) {
+        DWORD error = ErrnoError(errno);
+        unlink(targetHost.c_str());  // never a part of a file left as a copy
+        host::ChargeFileSize(drive, (unsigned long long)source.st_size, 0);
+        return Fail(error);
+    }
+    if (!exists) NoteMade(*folder, targetHost);
+    return TRUE;
+}
+
+BOOL DeleteFileA(LPCSTR fileName) {
+    std::string full, hostPath;
+    struct stat st;
+    Folder* folder;
+    if (!fileName || !host::FullWindowsPath(fileName, &full)) return Fail(ERROR_PATH_NOT_FOUND);
+    if (EndsInBackslash(full)) return Fail(ERROR_INVALID_NAME);
+    Lookup lookup = LookUp(full, &hostPath, &st, &folder);
+    if (lookup != kFound) return Fail(lookup == kNoFolder ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
+    if (S_ISDIR(st.st_mode) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
+    // A file open without FILE_SHARE_DELETE cannot be deleted.
+    if (!host::MayOpen(hostPath, host::kAccessDelete, kShareAll)) return Fail(ERROR_SHARING_VIOLATION);
+    if (unlink(hostPath.c_str()) != 0) return Fail(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+    if (st.st_nlink <= 1) host::ChargeFileSize(full[0], (unsigned long long)st.st_size, 0);
+    return TRUE;
+}
+
+// Renames within a drive, or copies and deletes across drives with
+// MOVEFILE_COPY_ALLOWED (files only); delayed moves are restart.cpp's.
+BOOL MoveFileExA(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
+    if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) return host::ScheduleAtRestart(existingFile, newFile, flags);
+    std::string sourceFull, sourceHost, targetFull, targetHost;
+    struct stat source, target;
+    if (!existingFile || !newFile) return Fail(ERROR_INVALID_PARAMETER);
+    if (!Resolve(existingFile, &sourceFull, &sourceHost)) return Fail(ERROR_PATH_NOT_FOUND);
+    if (lstat(sourceHost.c_str(), &source) != 0) return Fail(MissingError(sourceHost));
+    if (!host::MayOpen(sourceHost, host::kAccessDelete, kShareAll)) return Fail(ERROR_SHARING_VIOLATION);
+    if (!Resolve(newFile, &targetFull, &targetHost)) return Fail(ERROR_PATH_NOT_FOUND);
+    if (EndsInBackslash(targetFull)) return Fail(ERROR_INVALID_NAME);
+
+    bool exists = lstat(targetHost.c_str(), &target) == 0;
+    if (exists && target.st_dev == source.st_dev && target.st_ino == source.st_ino) {
+        // The same file under another case of its name: the new name is taken as written.
+        std::string name;
+        if (!host::Cp932ToUtf8(host::SplitPath(targetFull).back(), &name)) return Fail(ERROR_INVALID_NAME);
+        targetHost = targetHost.substr(0, targetHost.rfind('/') + 1) + name;
+        exists = false;
+    } else if (exists) {
+        if (!(flags & MOVEFILE_REPLACE_EXISTING)) return Fail(ERROR_ALREADY_EXISTS);
+        if (S_ISDIR(target.st_mode) || S_ISDIR(source.st_mode) || IsReadOnly(target)) return Fail(ERROR_ACCESS_DENIED);
+        if (!host::MayOpen(targetHost, host::kAccessDelete, kShareAll)) return Fail(ERROR_SHARING_VIOLATION);
+    } else if (!ParentIsDirectory(targetHost)) {
+        return Fail(ERROR_PATH_NOT_FOUND);
+    }
+
+    if (sourceFull[0] != targetFull[0]) {
+        if (!(flags & MOVEFILE_COPY_ALLOWED)) return Fail(ERROR_NOT_SAME_DEVICE);
+        if (S_ISDIR(source.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+        if (!CopyFileA(sourceFull.c_str(), targetFull.c_str(), FALSE)) return FALSE;
+        if (IsReadOnly(source)) chmod(sourceHost.c_str(), source.st_mode | 0200);
+        return DeleteFileA(sourceFull.c_str());
+    }
+    if (rename(sourceHost.c_str(), targetHost.c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
+    if (exists && target.st_nlink <= 1) host::ChargeFileSize(targetFull[0], (unsigned long long)target.st_size, 0);
+    return TRUE;
+}
