@@ -246,7 +246,7 @@ BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
     if (S_ISDIR(st.st_mode)) return TRUE;
     mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & ~0222) : (st.st_mode | 0200);
     mode = (attributes & FILE_ATTRIBUTE_HIDDEN) ? (mode | S_ISVTX) : (mode & ~S_ISVTX);
-    return chmod(hostPath.c_str(), mode) == 0;
+    return mode == st.st_mode || chmod(hostPath.c_str(), mode) == 0;
 }
 
 DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
