@@ -17,7 +17,7 @@ UINT CopyOut(const std::string& text, LPSTR buffer, UINT size) {
 
 // The newer shell reports Windows 95 (4.0, high bit set as on Windows 9x);
 // the older one NT 3.51, whose shell is Program Manager.
-DWORD GetVersion(void) { return host::Config().newShell ? 0xC0000004u : 0x04210333u; }
+DWORD GetVersion(void) { return host::Config().newShell ? 0xC0000004u : 0x04213303u; }
 
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) { return CopyOut(host::Config().windowsDir, buffer, size); }
 

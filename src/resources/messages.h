@@ -31,3 +31,16 @@
 // Shortcuts and Program Manager.
 #define MSG_REMOVAL_SUFFIX "の削除"
 #define PROGMAN_STARTUP_GROUP "スタートアップ"
+
+// Uninstall.
+#define MSG_REMOVE_QUESTION "を削除します。"
+#define MSG_QUIT_RESIDENT "まだ常駐している場合は、今すぐ終了させてからOKボタンを押してください。"
+#define MSG_HANDOFF_FAILED "アンインストール用プログラムの起動に失敗しました。手動で削除してください。"
+#define MSG_REMOVED_OK "は正常に削除されました。"
+#define MSG_FILES_REMAIN " にはまだファイルが残っています。後で削除してください。"
+#define MSG_REG_SECTION_WRONG "Regセクションがおかしいです。"
+#define MSG_MAIN_DELETE_FAILED " の削除に失敗しました。"
+#define MSG_QUIT_AND_RETRY "を終了して、もう一度アンインストールをやり直してください。"
+#define MSG_DELETE_SKIPPED "の削除に失敗しました。このファイルをスキップして処理を続行します。"
+#define MSG_MAY_DELETE " - このファイルを削除してもいいですか？"
+#define MSG_DIRECTORY_NOT_REMOVED " - ディレクトリの削除に失敗しました"

@@ -14,7 +14,8 @@ class EntryTest : public MachineTest {
     void Media(const std::string& folder, const std::string& program, const std::string& settings) {
         MountDrive('D');
         std::string dir = "D:\\" + folder;
-        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+        CreateDirectoryA(dir.c_str(), nullptr);
+        // Written again for every run: a removal run deletes both.
         ASSERT_TRUE(host::WriteProgramStandIn(Host(dir + "\\" + program)));
         WriteFile(dir + "\\" + settings, "[Install]\r\nTitle=Foo\r\nFolder=Foo\r\n");
     }
@@ -28,7 +29,7 @@ class EntryTest : public MachineTest {
 
 TEST_F(EntryTest, DerivesThePathsFromTheProgramFile) {
     Media("Prod Media", "INSTALL.EXE", "INSTALL.INF");
-    Script("answer ok\n");
+    Script("press cancel\n");
     EXPECT_EQ(Run("D:\\Prod Media\\INSTALL.EXE", ""), 1);
     EXPECT_STREQ(setup.modulePath, "D:\\Prod Media\\INSTALL.EXE");
     EXPECT_STREQ(setup.setupDir, "D:\\Prod Media\\");
@@ -41,18 +42,18 @@ TEST_F(EntryTest, DerivesThePathsFromTheProgramFile) {
 
 TEST_F(EntryTest, TheLastThreeBytesOfAnyExtensionBecomeINF) {
     Media("M", "SETUP.PROGRAM", "SETUP.PROGINF");
-    Script("answer ok\n");
+    Script("press cancel\n");
     EXPECT_EQ(Run("D:\\M\\SETUP.PROGRAM", ""), 1);
     EXPECT_STREQ(setup.settingsFileName, "SETUP.PROGINF");
     EXPECT_STREQ(setup.title, "Foo");
 }
 
 TEST_F(EntryTest, RemovalModeReadsTheSettingsBesideTheGivenPath) {
-    Media("Program Files", "SETUP.EXE", "SETUP.INF");
     ASSERT_TRUE(host::WriteProgramStandIn(Host("C:\\WINDOWS\\SYSTEM\\SETUP.EXE")));
     for (const char* commandLine : {"x D:\\Program Files\\SETUP.EXE", "/x D:\\Program Files\\SETUP.EXE"}) {
+        Media("Program Files", "SETUP.EXE", "SETUP.INF");
         setup = SetupState();
-        Script("answer ok\n");
+        Script("press 2\n");
         EXPECT_EQ(Run("C:\\WINDOWS\\SYSTEM\\SETUP.EXE", commandLine), 1);
         EXPECT_STREQ(setup.modulePath, "C:\\WINDOWS\\SYSTEM\\SETUP.EXE");
         EXPECT_STREQ(setup.setupDir, "D:\\Program Files\\") << commandLine;
@@ -94,9 +95,9 @@ TEST_F(EntryTest, AMissingSettingsFileEndsTheRun) {
 }
 
 // The first thing each mode shows.
-const char* const kInstallMode = u8"インストールはまだ作られていません。";
-const char* const kRequestMode = u8"アンインストールの依頼はまだ作られていません。";
-const char* const kRemovalMode = u8"削除はまだ作られていません。";
+const char* const kInstallMode = u8"page 100 ";
+const char* const kRequestMode = u8"messagebox owner=none caption=\"Foo\" icon=information text=\"Fooを削除します。\"";
+const char* const kRemovalMode = u8"dialog 101 ";
 
 TEST_F(EntryTest, TheModeLetterChoosesTheMode) {
     Media("M", "SETUP.EXE", "SETUP.INF");
@@ -104,15 +105,17 @@ TEST_F(EntryTest, TheModeLetterChoosesTheMode) {
         const char* commandLine;
         const char* mode;
     } cases[] = {
+        // Each run is ended at its first window.
         {"", kInstallMode},       {"r", kRequestMode},      {"/r", kRequestMode},
         {"R", kRequestMode},      {"/R", kRequestMode},     {"remove me", kRequestMode},
         {"x D:\\M\\SETUP.EXE", kRemovalMode}, {"/x D:\\M\\SETUP.EXE", kRemovalMode},
         {"X D:\\M\\SETUP.EXE", kInstallMode}, {"-r", kInstallMode}, {"//r", kInstallMode},
     };
     for (const Case& c : cases) {
+        Media("M", "SETUP.EXE", "SETUP.INF");
         setup = SetupState();
         transcript_.str("");
-        Script("answer ok\n");
+        Script(c.mode == kInstallMode ? "press cancel\n" : c.mode == kRequestMode ? "answer cancel\n" : "press 2\n");
         EXPECT_EQ(Run("D:\\M\\SETUP.EXE", c.commandLine), 1);
         EXPECT_NE(Transcript().find(c.mode), std::string::npos) << c.commandLine << "\n" << Transcript();
     }

@@ -61,6 +61,8 @@ typedef struct _PROPSHEETPAGEA {
     LPCSTR pszHeaderTitle;
     LPCSTR pszHeaderSubTitle;
 } PROPSHEETPAGEA, *LPPROPSHEETPAGEA;
+// The form with header titles, the last field the host reads.
+typedef PROPSHEETPAGEA PROPSHEETPAGEA_V2;
 typedef const PROPSHEETPAGEA* LPCPROPSHEETPAGEA;
 typedef PROPSHEETPAGEA PROPSHEETPAGE;
 typedef LPPROPSHEETPAGEA LPPROPSHEETPAGE;

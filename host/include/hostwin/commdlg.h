@@ -34,6 +34,8 @@ typedef struct tagOFNA {
     DWORD dwReserved;
     DWORD FlagsEx;
 } OPENFILENAMEA, *LPOPENFILENAMEA;
+// The 4.0 form ends at lpTemplateName; the host never reads past it.
+typedef OPENFILENAMEA OPENFILENAME_NT4A;
 typedef OPENFILENAMEA OPENFILENAME;
 typedef LPOPENFILENAMEA LPOPENFILENAME;
 

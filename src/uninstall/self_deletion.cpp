@@ -1,0 +1,95 @@
+#include "uninstall/self_deletion.h"
+
+#include <cstring>
+
+#include "text/text.h"
+
+namespace {
+
+constexpr DWORD kBufferSize = 32768;  // the section text, and the new text
+constexpr int kTextLimit = 30000;     // past this the request is abandoned
+constexpr BYTE kEndOfFileMark = 0x1A;
+
+// The lines of the file's "[Rename]" section, in order, each ending in CR LF.
+// Read line by line: several "NUL=" lines share a key and each keeps its value.
+BOOL ReadRenameSection(const char* file, char* lines) {
+    lines[0] = 0;
+    char* section = static_cast<char*>(GlobalAlloc(GPTR, kBufferSize));
+    if (!section) return FALSE;
+    GetPrivateProfileSectionA("Rename", section, kBufferSize, file);
+    BOOL fits = TRUE;
+    for (const char* line = section; *line && fits; line += strlen(line) + 1) {
+        fits = AppendText(lines, kTextLimit, line) && AppendText(lines, kTextLimit, "\r\n");
+    }
+    GlobalFree(section);
+    return fits;
+}
+
+// Appends text at the end of the file, over a final end-of-file mark, and
+// after a line end when the last line has none. The file is never created.
+BOOL AppendToFile(const char* file, const char* text) {
+    OFSTRUCT info;
+    HFILE handle = OpenFile(file, &info, OF_READWRITE);
+    if (handle == HFILE_ERROR) return FALSE;
+    LONG end = _llseek(handle, 0, FILE_END);
+    BOOL ok = end != HFILE_ERROR;
+    if (ok && end > 0) {
+        char last = 0;
+        _llseek(handle, end - 1, FILE_BEGIN);
+        if (_lread(handle, &last, 1) == 1) {
+            if ((BYTE)last == kEndOfFileMark) {
+                _llseek(handle, end - 1, FILE_BEGIN);
+            } else if (last != '\n') {
+                ok = _lwrite(handle, "\r\n", 2) == 2;
+            }
+        }
+    }
+    UINT length = (UINT)strlen(text);
+    ok = ok && _lwrite(handle, text, length) == length;
+    _lclose(handle);
+    return ok;
+}
+
+// True when the file exists and can be opened for writing.
+BOOL CanAppendTo(const char* file) {
+    OFSTRUCT info;
+    HFILE handle = OpenFile(file, &info, OF_READWRITE);
+    if (handle == HFILE_ERROR) return FALSE;
+    _lclose(handle);
+    return TRUE;
+}
+
+}  // namespace
+
+void ScheduleSelfDeletion(const char* path) {
+    if (MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return;
+
+    char file[MAX_PATH];
+    if (!GetWindowsDirectoryA(file, sizeof file) || !AppendText(file, sizeof file, "\\WININIT.INI")) return;
+    char shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameA(path, shortPath, sizeof shortPath);
+    // Without a short form there is no name the restart can read.
+    if (length == 0 || length >= sizeof shortPath) return;
+    // Nothing is touched unless the file exists and takes the new text: it is
+    // never created, and its section is not taken out for nothing.
+    if (!CanAppendTo(file)) return;
+
+    char* text = static_cast<char*>(GlobalAlloc(GPTR, kBufferSize));
+    if (!text) return;
+    char* lines = static_cast<char*>(GlobalAlloc(GPTR, kBufferSize));
+    BOOL ready = lines && CopyText(text, kTextLimit, "[Rename]\r\n") && ReadRenameSection(file, lines) &&
+                 AppendText(text, kTextLimit, lines) && AppendText(text, kTextLimit, "NUL=") &&
+                 AppendText(text, kTextLimit, shortPath) && AppendText(text, kTextLimit, "\r\n");
+    if (ready) {
+        // Take the section out only once the new text is whole, and put the old
+        // text back if the append fails, so the section is never lost.
+        WritePrivateProfileStringA("Rename", nullptr, nullptr, file);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
+        if (!AppendToFile(file, text)) {
+            text[strlen(text) - strlen("NUL=") - strlen(shortPath) - 2] = 0;
+            AppendToFile(file, text);
+        }
+    }
+    if (lines) GlobalFree(lines);
+    GlobalFree(text);
+}

@@ -1,0 +1,185 @@
+// A whole installation: the step chain, copies and their failures, the
+// uninstall registration, shortcuts for both shells, and Finish.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/setup_state.h"
+#include "dde/progman.h"
+#include "kernel/file_sharing.h"
+#include "platform.h"
+#include "shell/link_file.h"
+#include "support/run_fixture.h"
+
+namespace {
+
+const char kWholeRun[] = "press next\npress next\npress finish\n";
+const char kProgramsFolder[] = "C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\";
+
+std::string ReadValue(const char* name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Foo", 0,
+                      KEY_READ, &key) != ERROR_SUCCESS)
+        return "<no key>";
+    char value[512];
+    DWORD size = sizeof value;
+    LONG result = RegQueryValueExA(key, name, nullptr, nullptr, (LPBYTE)value, &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::string(value) : "<no value>";
+}
+
+}  // namespace
+
+class InstallTest : public RunTest {
+  protected:
+    host::LinkFile Link(const std::string& path) {
+        host::LinkFile link;
+        std::string error;
+        EXPECT_TRUE(host::ReadLinkFile(Host(path), &link, &error)) << path << ": " << error;
+        return link;
+    }
+};
+
+TEST_F(InstallTest, CopiesRegistersAndStartsTheProduct) {
+    Settings(std::string(kSampleSettings) + "3=DATA\\A.DAT,BIN\\DATA\\A.DAT\r\n4=README.TXT\r\nOpen=README.TXT\r\n");
+    WriteFile("D:\\MEDIA\\README.TXT", "read me");
+    WriteFile("D:\\MEDIA\\FOO.EXE", "foo program");
+    SetFileAttributesA("D:\\MEDIA\\FOO.EXE", FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Run(kWholeRun), 1);
+    const char* dir = "C:\\Program Files\\Foo\\";
+    for (const char* name : {"SETUP.EXE", "SETUP.INF", "FOO.EXE", "DATA\\A.DAT", "BIN\\DATA\\A.DAT"})
+        EXPECT_TRUE(Exists(std::string(dir) + name)) << name;
+    EXPECT_EQ(ReadFile("C:\\Program Files\\Foo\\FOO.EXE"), "foo program");
+    // The copy's read-only attribute is cleared.
+    EXPECT_EQ(GetFileAttributesA("C:\\Program Files\\Foo\\FOO.EXE") & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(ReadValue("DisplayName"), "Foo");
+    EXPECT_EQ(ReadValue("UninstallString"), "\"C:\\Program Files\\Foo\\SETUP.EXE\" /r");
+    EXPECT_TRUE(HasLine(u8"hide 1003 pos=7 range=0..7")) << Transcript();
+    EXPECT_TRUE(HasLine(u8"text 1008 \"インストールが完了しました。「完了」を押すと起動します。\""));
+    EXPECT_TRUE(HasLine(u8"show 1012 "));
+    EXPECT_TRUE(HasLine(u8"start \"C:\\\\Program Files\\\\Foo\\\\FOO.EXE\""));
+    EXPECT_TRUE(HasLine(u8"open \"C:\\\\Program Files\\\\Foo\\\\README.TXT\""));
+    // One Programs shortcut named after the title, pointing to entry 1.
+    host::LinkFile link = Link(std::string(kProgramsFolder) + "Foo.lnk");
+    EXPECT_EQ(link.target, "C:\\Program Files\\Foo\\FOO.EXE");
+    EXPECT_EQ(link.description, "Foo");
+    EXPECT_FALSE(Exists("C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ\\Foo.lnk"));
+}
+
+TEST_F(InstallTest, WithoutFileEntriesTheChainHasFourSteps) {
+    Settings("[Install]\r\nTitle=Foo\r\nFolder=Foo\r\nOpen=SETUP.INF\r\n");
+    EXPECT_EQ(Run(kWholeRun), 1);
+    // Four steps on a range of 0..3: the bar holds the last advance at its top.
+    EXPECT_TRUE(HasLine(u8"hide 1003 pos=3 range=0..3")) << Transcript();
+    EXPECT_TRUE(Exists("C:\\Program Files\\Foo\\SETUP.INF"));
+    // Finish hands the directory itself to WinExec, which starts nothing.
+    EXPECT_FALSE(HasLine("start "));
+    EXPECT_TRUE(HasLine(u8"open \"C:\\\\Program Files\\\\Foo\\\\SETUP.INF\""));
+}
+
+TEST_F(InstallTest, FailedCopiesAreReportedAndTheChainGoesOn) {
+    Settings(std::string(kSampleSettings) + "3=MISSING.TXT\r\n");
+    ASSERT_TRUE(CreateDirectoryA("C:\\Program Files\\Foo", nullptr));
+    WriteFile("C:\\Program Files\\Foo\\FOO.EXE", "old");
+    ASSERT_TRUE(host::LockFile("C:\\Program Files\\Foo\\FOO.EXE"));
+    EXPECT_EQ(Run("press next\npress next\nanswer ok\nanswer ok\npress finish\n"), 1);
+    EXPECT_EQ(Lines("messagebox"),
+              u8"messagebox owner=page 103 caption=\"エラー\" icon=error text=\"C:\\\\Program Files\\\\Foo\\\\FOO.EXE"
+              u8" は他で使用中のため上書きできません。\" answer=ok\n"
+              u8"messagebox owner=page 103 caption=\"エラー\" icon=error text=\"MISSING.TXT"
+              u8" のコピーに失敗しました。\" answer=ok\n");
+    EXPECT_EQ(ReadFile("C:\\Program Files\\Foo\\FOO.EXE"), "old");
+    EXPECT_TRUE(Exists("C:\\Program Files\\Foo\\DATA\\A.DAT"));
+    EXPECT_EQ(ReadValue("UninstallString"), "\"C:\\Program Files\\Foo\\SETUP.EXE\" /r");
+    // The last text says the installation is not whole.
+    EXPECT_TRUE(HasLine(u8"text 1008 \"エラーがありました。表示されたファイル等は入っていません。\"")) << Transcript();
+}
+
+TEST_F(InstallTest, DestinationsThatDoNotFitAreReportedNotCut) {
+    // The destination plus "SETUP.EXE" and the quotes do not fit 260 bytes.
+    std::string dir = "C:\\" + std::string(120, 'a') + "\\" + std::string(123, 'b') + "\\";
+    std::string longName = std::string(30, 'n') + ".DAT";
+    Settings(std::string(kSampleSettings) + "3=DATA\\A.DAT," + longName + "\r\n");
+    // Entry 2's folder is too deep for the platform; entry 3's target does not
+    // fit a path; the registration does not fit its value.
+    EXPECT_EQ(Run("set 1001 " + dir + "\npress next\npress next\nanswer ok\nanswer ok\nanswer ok\npress finish\n"), 1);
+    EXPECT_NE(Lines("messagebox").find(u8"DATA\\\\A.DAT - パス名が長すぎるため処理できません。"), std::string::npos)
+        << Transcript();
+    EXPECT_NE(Lines("messagebox").find(u8"Foo - アンインストール情報を登録できませんでした。"), std::string::npos);
+    EXPECT_EQ(ReadValue("UninstallString"), "<no key>");
+    EXPECT_TRUE(HasLine(u8"text 1008 \"エラーがありました。"));
+}
+
+TEST_F(InstallTest, GroupEntriesMakeAProductFolderOfShortcuts) {
+    Settings(std::string(kSampleSettings) +
+             "[Group]\r\n1=Readme,README.TXT\r\n2=Tool,BIN\\TOOL.EXE,/quiet\r\n");
+    EXPECT_EQ(Run("press next\ncheck 1005 on\npress next\npress finish\n"), 1);
+    std::string folder = std::string(kProgramsFolder) + "Foo\\";
+    host::LinkFile readme = Link(folder + "Readme.lnk");
+    EXPECT_EQ(readme.target, "C:\\Program Files\\Foo\\README.TXT");
+    EXPECT_EQ(readme.arguments, "");
+    host::LinkFile tool = Link(folder + "Tool.lnk");
+    EXPECT_EQ(tool.target, "C:\\Program Files\\Foo\\BIN\\TOOL.EXE");
+    EXPECT_EQ(tool.arguments, "/quiet");
+    EXPECT_EQ(tool.description, "Tool");
+    // The desktop shortcut points to entry 1 even with group entries.
+    EXPECT_EQ(Link("C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ\\Foo.lnk").target, "C:\\Program Files\\Foo\\FOO.EXE");
+}
+
+TEST_F(InstallTest, AResidentProgramGetsOnlyAStartupShortcut) {
+    Settings(std::string(kSampleSettings) + "TSR=1\r\n[Group]\r\n1=Readme,README.TXT\r\n");
+    EXPECT_EQ(Run("press next\npress finish\n"), 1);
+    EXPECT_EQ(Link(std::string(kProgramsFolder) + "ｽﾀｰﾄｱｯﾌﾟ\\Foo.lnk").target, "C:\\Program Files\\Foo\\FOO.EXE");
+    EXPECT_FALSE(Exists(std::string(kProgramsFolder) + "Foo"));
+}
+
+class ProgmanInstallTest : public InstallTest {
+  protected:
+    void SetUp() override {
+        InstallTest::SetUp();
+        host::Config().newShell = false;
+    }
+    static std::string Groups() {
+        std::string out;
+        for (const host::ProgmanGroup& group : host::ProgmanGroups()) {
+            out += "[" + group.name + "]";
+            for (const host::ProgmanItem& item : group.items) out += " " + item.caption + "=" + item.commandLine;
+            out += "\n";
+        }
+        return out;
+    }
+};
+
+TEST_F(ProgmanInstallTest, WithoutGroupEntriesTheGroupHoldsTheProgramAndItsRemoval) {
+    EXPECT_EQ(Run(kWholeRun), 1);
+    EXPECT_EQ(Lines("dde "),
+              u8"dde \"[CreateGroup(\\\"Foo\\\",0)]\" result=ok\n"
+              u8"dde \"[AddItem(\\\"C:\\\\PROGRA~1\\\\FOO\\\\FOO.EXE\\\",\\\"Foo\\\")]\" result=ok\n"
+              u8"dde \"[AddItem(\\\"C:\\\\PROGRA~1\\\\FOO\\\\SETUP.EXE /r\\\",\\\"SETUP.EXEの削除\\\")]\" result=ok\n")
+        << Transcript();
+    EXPECT_EQ(Groups(), "[Foo] Foo=C:\\PROGRA~1\\FOO\\FOO.EXE SETUP.EXEの削除=C:\\PROGRA~1\\FOO\\SETUP.EXE /r\n");
+}
+
+TEST_F(ProgmanInstallTest, GroupEntriesBecomeItemsInOrder) {
+    Settings(std::string(kSampleSettings) +
+             "[Group]\r\n1=App,FOO.EXE\r\n2=Data,DATA\\A.DAT,/quiet\r\n3=Setup,SETUP.EXE,/r\r\n");
+    EXPECT_EQ(Run(kWholeRun), 1);
+    EXPECT_EQ(Groups(),
+              "[Foo] App=C:\\PROGRA~1\\FOO\\FOO.EXE Data=C:\\PROGRA~1\\FOO\\DATA\\A.DAT /quiet "
+              "Setup=C:\\PROGRA~1\\FOO\\SETUP.EXE /r\n");
+}
+
+TEST_F(ProgmanInstallTest, AResidentProgramGoesIntoTheStartupGroup) {
+    Settings(std::string(kSampleSettings) + "TSR=1\r\n");
+    EXPECT_EQ(Run("press next\npress finish\n"), 1);
+    EXPECT_EQ(Lines("dde ").size() > 0, true);
+    EXPECT_EQ(Groups(), "[スタートアップ] Foo=C:\\PROGRA~1\\FOO\\FOO.EXE\n") << Transcript();
+}
+
+TEST_F(ProgmanInstallTest, AnAbsentProgramManagerIsNoError) {
+    host::Config().progman = false;
+    EXPECT_EQ(Run(kWholeRun), 1);
+    EXPECT_FALSE(HasLine("dde "));
+    EXPECT_FALSE(HasLine("messagebox"));
+    EXPECT_TRUE(HasLine(u8"text 1008 \"インストールが完了しました。"));
+}
