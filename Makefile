@@ -3,7 +3,7 @@
 #   make test   builds everything (host and Windows) and runs every test
 #   make dist   cross-compiles dist/SETUP.EXE
 
-HOST_PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libncurses-dev python3
+HOST_PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libncurses-dev python3 tmux
 WINDOWS_PACKAGES := g++-mingw-w64-i686 binutils-mingw-w64-i686
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 

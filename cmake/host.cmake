@@ -8,6 +8,11 @@ endif()
 file(GLOB_RECURSE HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
 add_library(hostwin STATIC ${HOST_SOURCES})
 target_include_directories(hostwin PUBLIC ${CMAKE_SOURCE_DIR}/host/include PRIVATE ${CMAKE_SOURCE_DIR}/host)
+# The terminal front end draws with the wide-character ncurses.
+set(CURSES_NEED_WIDE TRUE)
+find_package(Curses REQUIRED)
+target_include_directories(hostwin PRIVATE ${CURSES_INCLUDE_DIRS})
+target_link_libraries(hostwin PUBLIC ${CURSES_LIBRARIES})
 include(${CMAKE_SOURCE_DIR}/cmake/host_resources.cmake)
 
 add_library(program STATIC ${PROGRAM_SOURCES})

@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Runs the setup program on the sample product in a fresh machine:
-# the sample's folder is the product's media, mounted as drive D:.
+# Runs the setup program on the sample product in a fresh machine, with its
+# wizard in this terminal: the sample's folder is the product's media,
+# mounted as drive D:. Afterwards it shows what the run did to the machine.
 set -eu
+if [ ! -t 0 ] || [ ! -t 1 ]; then
+  echo "The demo runs the setup program's wizard in a terminal, and this is none."
+  echo "Run it from a terminal: make demo"
+  exit 0
+fi
 winbox=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/.." && pwd)
@@ -26,9 +32,33 @@ echo "== The sample product's media, mounted as D: ($work/media)"
 ls "$work/media"
 echo
 echo "== winbox run D:\\SETUP.EXE"
+echo "   Tab moves, Space ticks, Enter presses Next and Finish, Esc cancels; each"
+echo "   screen shows its keys on the last line. The run's transcript follows it."
 status=0
 box run 'D:\SETUP.EXE' || status=$?
 echo "(the program's exit code: $status)"
 echo
+
+programs=$(box path 'C:\Program Files')
+echo "== Files in C:\\Program Files ($programs)"
+(cd "$programs" && find . -mindepth 1 | sort | sed 's|^\./||')
+echo
 echo "== The machine's uninstall registrations"
 box reg 'HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' || echo "(none)"
+echo
+echo "== Shortcuts"
+windows=$(box path 'C:\WINDOWS')
+found=0
+while IFS= read -r link; do
+  found=1
+  name='C:\WINDOWS\'$(printf %s "${link#"$windows"/}" | tr / '\\')
+  echo "$name"
+  box lnk "$name" | sed 's/^/  /'
+done < <(find "$windows" -name '*.lnk' | sort)
+[ "$found" = 1 ] || echo "(none)"
+groups=$(box progman)
+if [ -n "$groups" ]; then
+  echo
+  echo "== Program Manager"
+  echo "$groups"
+fi

@@ -1,8 +1,11 @@
 // winbox: the host's command-line tool over a machine folder.
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +18,7 @@
 #include "new_process.h"
 #include "ui/frontend.h"
 #include "ui/script.h"
+#include "ui/terminal.h"
 
 namespace winbox {
 
@@ -151,14 +155,41 @@ int Run(std::vector<std::string> args) {
     }
     if (inherited && !SetCurrentDirectoryA(host::AnsiFromUtf8(currentDir).c_str()))
         return Fail("no such directory: " + currentDir);
+    // Without a script, on a terminal, the user answers the windows there.
+    // The transcript is printed once the terminal is given back, or written
+    // as it happens to the file WINBOX_TRANSCRIPT names.
+    std::ofstream transcriptFile;  // outlives the front end that writes to it
+    std::unique_ptr<host::terminal::Console> console;
+    std::unique_ptr<host::TerminalFrontEnd> terminal;
+    if (!useScript && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
+        const char* transcriptPath = getenv("WINBOX_TRANSCRIPT");
+        if (transcriptPath && *transcriptPath) {
+            transcriptFile.open(transcriptPath, std::ios::app);
+            if (!transcriptFile) return Fail(std::string("cannot write ") + transcriptPath);
+        }
+        console = host::terminal::MakeCursesConsole();
+        terminal.reset(new host::TerminalFrontEnd(*console, transcriptFile.is_open() ? &transcriptFile : &std::cout,
+                                                  !transcriptFile.is_open()));
+        host::SetFrontEnd(terminal.get());
+    }
+    auto giveBack = [&]() {
+        if (!terminal) return;
+        terminal->Close();
+        host::SetFrontEnd(nullptr);
+    };
     std::string error;
     try {
         int code = host::RunProgramFile(host::AnsiFromUtf8(args[0]),
                                         args.size() > 1 ? host::AnsiFromUtf8(args[1]) : "", &error);
+        giveBack();
         if (code < 0) return Fail(error);
         return RunStartedProgram(code, useScript ? &script : nullptr);
     } catch (const host::RunAborted& aborted) {
+        giveBack();
         return Fail(aborted.what());
+    } catch (...) {
+        giveBack();
+        throw;
     }
 }
 
