@@ -50,7 +50,9 @@ class UninstallTest : public RunTest {
     }
     // The removal run as the hand-off starts it.
     int Remove(const std::string& script) {
-        if (!Exists(kCopy)) EXPECT_TRUE(CopyFileA(kInstalled, kCopy, FALSE));
+        if (!Exists(kCopy)) {
+            EXPECT_TRUE(CopyFileA(kInstalled, kCopy, FALSE));
+        }
         return RunAt(kCopy, script, kRemovalCommand);
     }
 };
