@@ -66,6 +66,9 @@ void MakeMedia(const std::string& dir, size_t bytesPerFile) {
     }
     std::ofstream(dir + "/SETUP.INF", std::ios::binary) << settings.str();
     host::WriteProgramStandIn(dir + "/SETUP.EXE");
+    // Files as old as real media: a file written within the clock's last tick
+    // is checked byte by byte on every read.
+    usleep(100 * 1000);
 }
 
 // Runs the program file with a script; the transcript is dropped.
@@ -97,6 +100,7 @@ Times MeasureOnce(const std::string& work, const std::string& media) {
     std::string installed;
     host::HostPathOf("C:\\Program Files\\Bench", &installed);
 
+    Shell("sync");
     Clock::time_point start = Clock::now();
     RunProgram("D:\\SETUP.EXE", "", "press next\npress next\npress cancel\n");
     times.install = Since(start);
@@ -107,6 +111,7 @@ Times MeasureOnce(const std::string& work, const std::string& media) {
     times.copy = Since(start);
 
     CopyFileA("C:\\Program Files\\Bench\\SETUP.EXE", "C:\\WINDOWS\\SYSTEM\\SETUP.EXE", FALSE);
+    Shell("sync");
     start = Clock::now();
     RunProgram("C:\\WINDOWS\\SYSTEM\\SETUP.EXE", "x C:\\Program Files\\Bench\\SETUP.EXE", "press 2\n");
     times.removal = Since(start);
@@ -116,6 +121,7 @@ Times MeasureOnce(const std::string& work, const std::string& media) {
         std::exit(1);
     }
 
+    Shell("sync");
     start = Clock::now();
     Shell("rm -r '" + work + "/copy'");
     times.remove = Since(start);

@@ -10,7 +10,6 @@
 #include <sstream>
 
 #include "codepage.h"
-#include "kernel/short_names.h"
 #include "windows_host.h"
 
 namespace host {
@@ -139,6 +138,7 @@ bool OpenMachine(const std::string& machineDir) {
     if (!LoadConfig(dir, &config)) return false;
     gMachineDir = dir;
     gConfig = config;
+    ForgetHostPaths();
     if (gProcess.currentDir.empty()) gProcess.currentDir = "C:\\";
     return true;
 }
@@ -149,6 +149,7 @@ bool InitMachine(const std::string& machineDir, const MachineConfig& config) {
         return false;
     gMachineDir = dir;
     gConfig = config;
+    ForgetHostPaths();
     DriveInfo& c = gConfig.drives['C'];
     c.hostDir = dir + "/C";
     if (c.freeMb == 0) c.freeMb = kDefaultFreeMb;
@@ -251,44 +252,6 @@ bool FullWindowsPath(const std::string& input, std::string* full) {
     }
     if (trailing && !kept.empty()) out += "\\";
     *full = out;
-    return true;
-}
-
-bool MapToHost(const std::string& fullPath, std::string* hostPath) {
-    if (fullPath.size() < 3 || fullPath[1] != ':') return false;
-    auto drive = gConfig.drives.find((char)toupper((unsigned char)fullPath[0]));
-    if (drive == gConfig.drives.end()) return false;
-    std::string out = drive->second.hostDir;
-    std::vector<std::string> levels = SplitPath(fullPath.substr(3));
-    bool existing = true;
-    for (const std::string& level : levels) {
-        if (level.empty()) continue;
-        std::string utf8;
-        if (!Cp932ToUtf8(level, &utf8)) return false;
-        std::string candidate = out + "/" + utf8;
-        struct stat st;
-        if (existing && lstat(candidate.c_str(), &st) != 0) {
-            // Not there by its exact name: look for it without regard to case.
-            existing = false;
-            if (DIR* dir = opendir(out.c_str())) {
-                std::string upper = UpperAscii932(level);
-                while (struct dirent* entry = readdir(dir)) {
-                    std::string name932;
-                    if (!Utf8ToCp932(entry->d_name, &name932)) continue;
-                    if (UpperAscii932(name932) == upper) {
-                        candidate = out + "/" + entry->d_name;
-                        existing = true;
-                        break;
-                    }
-                }
-                closedir(dir);
-            }
-            std::string longName;  // C:\PROGRA~1 is C:\Program Files
-            if (!existing && (existing = LongNameOfShort(out, level, &longName))) candidate = out + "/" + longName;
-        }
-        out = candidate;
-    }
-    *hostPath = out;
     return true;
 }
 

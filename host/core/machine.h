@@ -3,6 +3,8 @@
 // side are code page 932 bytes, host paths UTF-8.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -48,6 +50,17 @@ bool FullWindowsPath(const std::string& path, std::string* full);
 bool MapToHost(const std::string& fullPath, std::string* hostPath);
 // FullWindowsPath and MapToHost in one.
 bool HostPathOf(const std::string& path, std::string* hostPath);
+
+// Looks a full path up as MapToHost maps it. Found: *hostPath is the file and
+// *st its status. Missing: *hostPath is where the name would be made in its
+// folder. No folder: the path's directory does not exist (or the drive).
+enum class PathLookup { kFound, kMissing, kNoFolder };
+PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct stat* st);
+// Tells the path cache about a name this process has just made, so that the
+// folder's names need not be read again.
+void NoteHostNameMade(const std::string& hostPath);
+// Drops what is remembered about the machine's folders.
+void ForgetHostPaths();
 
 // Splits a Windows path at its backslashes, double-byte aware.
 std::vector<std::string> SplitPath(const std::string& path);

@@ -1,14 +1,12 @@
 // Copying, deleting and renaming files, with the checks Windows makes itself:
 // attributes, files held open (file_sharing.h) and the drives' free space
 // (disk_space.h), all the machine's own state rather than the host's.
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "core/codepage.h"
@@ -27,124 +25,6 @@ constexpr int kShareAll = host::kShareRead | host::kShareWrite | host::kShareDel
 // A Windows path made full and mapped to the host; false when it names no drive.
 bool Resolve(LPCSTR path, std::string* full, std::string* hostPath) {
     return path && host::FullWindowsPath(path, full) && host::MapToHost(*full, hostPath);
-}
-
-// The host folders of the directories copies go through, by their full
-// Windows path, with their names by upper-cased code page 932 form: a copy
-// finds its files without walking their paths or reading a directory again
-// for every file, while the folder is as this process last saw it.
-struct Folder {
-    std::string hostDir;
-    host::FileStamp stamp;  // the folder as last seen
-    bool listed = false;    // byUpper holds every name
-    std::unordered_map<std::string, std::string> byUpper;  // upper-cased 932 name -> host name
-};
-std::unordered_map<std::string, Folder> gFolders;  // drive folder and upper-cased Windows directory -> folder
-constexpr size_t kMaxFolders = 64;
-
-std::string FolderKey(const std::string& windowsDir) {
-    auto drive = host::Config().drives.find(windowsDir[0]);
-    if (drive == host::Config().drives.end()) return std::string();
-    // The drive's folder is part of the key: another machine has other folders.
-    return drive->second.hostDir + "\n" + host::UpperAscii932(windowsDir);
-}
-
-// The folder of a full Windows directory path, as it is now; null when there is none.
-Folder* FolderOf(const std::string& windowsDir) {
-    std::string key = FolderKey(windowsDir);
-    if (key.empty()) return nullptr;
-    auto found = gFolders.find(key);
-    if (found != gFolders.end()) {
-        Folder& folder = found->second;
-        host::FileStamp stamp = host::StampOf(folder.hostDir);
-        if (stamp == folder.stamp) return &folder;
-        if (stamp.exists && stamp.inode == folder.stamp.inode) {  // the same folder, with other names
-            folder.stamp = stamp;
-            folder.listed = false;
-            folder.byUpper.clear();
-            return &folder;
-        }
-        gFolders.erase(found);
-    }
-    std::string hostDir;
-    struct stat st;
-    if (!host::MapToHost(windowsDir, &hostDir) || stat(hostDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return nullptr;
-    if (gFolders.size() >= kMaxFolders) gFolders.clear();
-    Folder& folder = gFolders[key];
-    folder = Folder();
-    folder.hostDir = hostDir;
-    folder.stamp = host::StampOf(st);
-    return &folder;
-}
-
-void ListFolder(Folder& folder) {
-    folder.byUpper.clear();
-    if (DIR* dir = opendir(folder.hostDir.c_str())) {
-        while (struct dirent* entry = readdir(dir)) {
-            std::string name;
-            if (host::Utf8ToCp932(entry->d_name, &name)) folder.byUpper.emplace(host::UpperAscii932(name), entry->d_name);
-        }
-        closedir(dir);
-    }
-    folder.listed = true;
-}
-
-// Splits a full path into its directory (with its backslash) and last name.
-std::string DirectoryOf(const std::string& full, std::string* name) {
-    *name = host::SplitPath(full).back();
-    return full.substr(0, full.size() - name->size());
-}
-
-enum Lookup { kFound, kMissing, kNoFolder };
-
-// Looks a full path up as MapToHost does: the name as written, else without
-// regard to case, else as a short name. The host path is the name as written
-// when there is no such file; `folder` is where it is or would be.
-Lookup LookUp(const std::string& full, std::string* hostPath, struct stat* st, Folder** folder) {
-    std::string name, utf8, longName;
-    std::string windowsDir = DirectoryOf(full, &name);
-    if (!host::Cp932ToUtf8(name, &utf8)) return kNoFolder;
-    // A file there by the name as written is the file, as far as the folder
-    // is known: the folder need not be looked at again.
-    std::string tried;
-    auto cached = gFolders.find(FolderKey(windowsDir));
-    if (cached != gFolders.end() && !cached->second.listed) {
-        tried = cached->second.hostDir + "/" + utf8;
-        if (stat(tried.c_str(), st) == 0) {
-            *hostPath = tried;
-            *folder = &cached->second;
-            return kFound;
-        }
-    }
-    *folder = FolderOf(windowsDir);
-    if (!*folder) return kNoFolder;
-    Folder& in = **folder;
-    *hostPath = in.hostDir + "/" + utf8;
-    if (!in.listed) {
-        if (*hostPath != tried && stat(hostPath->c_str(), st) == 0) return kFound;
-        ListFolder(in);
-    }
-    auto found = in.byUpper.find(host::UpperAscii932(name));
-    std::string path;
-    if (found != in.byUpper.end()) path = in.hostDir + "/" + found->second;
-    else if (host::LongNameOfShort(in.hostDir, name, &longName)) path = in.hostDir + "/" + longName;
-    if (path.empty() || stat(path.c_str(), st) != 0) return kMissing;
-    *hostPath = path;
-    return kFound;
-}
-
-// Notes a file this process made in a folder, so that its names stay known.
-void NoteMade(Folder& folder, const std::string& hostPath) {
-    std::string hostName = hostPath.substr(folder.hostDir.size() + 1), name932;
-    if (!folder.listed) return;
-    if (host::Utf8ToCp932(hostName, &name932)) {
-        folder.byUpper.emplace(host::UpperAscii932(name932), hostName);
-        folder.stamp = host::StampOf(folder.hostDir);
-    } else {
-        folder.listed = false;
-        folder.byUpper.clear();
-    }
 }
 
 bool ParentIsDirectory(const std::string& hostPath) {
@@ -242,17 +122,17 @@ BOOL CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists) {
     struct stat source, target;
     if (!existingFile || !newFile) return Fail(ERROR_INVALID_PARAMETER);
     if (!host::FullWindowsPath(existingFile, &sourceFull)) return Fail(ERROR_PATH_NOT_FOUND);
-    Folder* folder;
-    Lookup lookup = LookUp(sourceFull, &sourceHost, &source, &folder);
-    if (lookup != kFound) return Fail(lookup == kNoFolder ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
+    host::PathLookup lookup = host::LookUpPath(sourceFull, &sourceHost, &source);
+    if (lookup != host::PathLookup::kFound)
+        return Fail(lookup == host::PathLookup::kNoFolder ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
     if (S_ISDIR(source.st_mode)) return Fail(ERROR_ACCESS_DENIED);
     if (!host::MayOpen(sourceHost, host::kAccessRead, host::kShareRead)) return Fail(ERROR_SHARING_VIOLATION);
 
     if (!host::FullWindowsPath(newFile, &targetFull)) return Fail(ERROR_PATH_NOT_FOUND);
     if (EndsInBackslash(targetFull)) return Fail(ERROR_INVALID_NAME);
-    lookup = LookUp(targetFull, &targetHost, &target, &folder);
-    if (lookup == kNoFolder) return Fail(ERROR_PATH_NOT_FOUND);
-    bool exists = lookup == kFound;
+    lookup = host::LookUpPath(targetFull, &targetHost, &target);
+    if (lookup == host::PathLookup::kNoFolder) return Fail(ERROR_PATH_NOT_FOUND);
+    bool exists = lookup == host::PathLookup::kFound;
     if (exists) {
         if (failIfExists) return Fail(ERROR_FILE_EXISTS);
         if (S_ISDIR(target.st_mode) || IsReadOnly(target) || IsHidden(target)) return Fail(ERROR_ACCESS_DENIED);
@@ -273,18 +153,18 @@ BOOL CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists) {
         host::ChargeFileSize(drive, (unsigned long long)source.st_size, 0);
         return Fail(error);
     }
-    if (!exists) NoteMade(*folder, targetHost);
+    if (!exists) host::NoteHostNameMade(targetHost);
     return TRUE;
 }
 
 BOOL DeleteFileA(LPCSTR fileName) {
     std::string full, hostPath;
     struct stat st;
-    Folder* folder;
     if (!fileName || !host::FullWindowsPath(fileName, &full)) return Fail(ERROR_PATH_NOT_FOUND);
     if (EndsInBackslash(full)) return Fail(ERROR_INVALID_NAME);
-    Lookup lookup = LookUp(full, &hostPath, &st, &folder);
-    if (lookup != kFound) return Fail(lookup == kNoFolder ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
+    host::PathLookup lookup = host::LookUpPath(full, &hostPath, &st);
+    if (lookup != host::PathLookup::kFound)
+        return Fail(lookup == host::PathLookup::kNoFolder ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
     if (S_ISDIR(st.st_mode) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
     // A file open without FILE_SHARE_DELETE cannot be deleted.
     if (!host::MayOpen(hostPath, host::kAccessDelete, kShareAll)) return Fail(ERROR_SHARING_VIOLATION);
@@ -329,6 +209,7 @@ BOOL MoveFileExA(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
         return DeleteFileA(sourceFull.c_str());
     }
     if (rename(sourceHost.c_str(), targetHost.c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
+    host::NoteHostNameMade(targetHost);
     if (exists && target.st_nlink <= 1) host::ChargeFileSize(targetFull[0], (unsigned long long)target.st_size, 0);
     return TRUE;
 }

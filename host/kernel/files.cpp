@@ -200,6 +200,7 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
         SetLastError(ErrnoToError(errno));
         return FALSE;
     }
+    host::NoteHostNameMade(hostPath);
     return TRUE;
 }
 

@@ -1,0 +1,205 @@
+// Maps full Windows paths to host paths. Each level is matched as written,
+// else without regard to ASCII case, else as a short (8.3) name. The folders
+// a process goes through are remembered with their names, checked against
+// the host folder's stamp before each use, so that a path costs a stat or
+// two instead of a walk of every level and a read of its folder.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <unordered_map>
+
+#include "codepage.h"
+#include "kernel/short_names.h"
+#include "kernel/state_file.h"
+#include "machine.h"
+
+namespace host {
+
+namespace {
+
+struct Folder {
+    std::string hostDir;   // the host folder
+    FileStamp stamp;       // the folder as last seen
+    bool listed = false;   // byUpper holds every name
+    std::unordered_map<std::string, std::string> byUpper;  // upper-cased 932 name -> host name
+};
+
+std::unordered_map<std::string, Folder> gFolders;  // drive folder + upper-cased Windows directory -> folder
+std::unordered_map<std::string, std::string> gKeyOfHostDir;  // host folder -> its key in gFolders
+constexpr size_t kMaxFolders = 256;
+
+const DriveInfo* DriveOf(const std::string& fullPath) {
+    if (fullPath.size() < 3 || fullPath[1] != ':' || fullPath[2] != '\\') return nullptr;
+    auto drive = Config().drives.find((char)toupper((unsigned char)fullPath[0]));
+    return drive == Config().drives.end() ? nullptr : &drive->second;
+}
+
+// The key of a Windows directory (ending in '\'): another machine, or a drive
+// mounted elsewhere, has other folders.
+std::string FolderKey(const DriveInfo& drive, const std::string& windowsDir) {
+    return drive.hostDir + "\n" + UpperAscii932(windowsDir);
+}
+
+void ListFolder(Folder& folder) {
+    folder.byUpper.clear();
+    if (DIR* dir = opendir(folder.hostDir.c_str())) {
+        while (struct dirent* entry = readdir(dir)) {
+            std::string name;
+            if (Utf8ToCp932(entry->d_name, &name)) folder.byUpper.emplace(UpperAscii932(name), entry->d_name);
+        }
+        closedir(dir);
+    }
+    folder.listed = true;
+}
+
+Folder& Remember(const std::string& key, const std::string& hostDir, const struct stat& st) {
+    if (gFolders.size() >= kMaxFolders) ForgetHostPaths();
+    Folder& folder = gFolders[key];
+    folder = Folder();
+    folder.hostDir = hostDir;
+    folder.stamp = StampOf(st);
+    gKeyOfHostDir[hostDir] = key;
+    return folder;
+}
+
+// Finds a name in a folder: as written, else by case, else as a short name.
+bool FindIn(Folder& folder, const std::string& name932, std::string* hostPath, struct stat* st) {
+    std::string utf8;
+    if (!Cp932ToUtf8(name932, &utf8)) return false;
+    *hostPath = folder.hostDir + "/" + utf8;
+    if (stat(hostPath->c_str(), st) == 0) return true;
+    if (!folder.listed) ListFolder(folder);
+    auto found = folder.byUpper.find(UpperAscii932(name932));
+    if (found != folder.byUpper.end() && found->second != utf8) {
+        std::string path = folder.hostDir + "/" + found->second;
+        if (stat(path.c_str(), st) == 0) {
+            *hostPath = path;
+            return true;
+        }
+    }
+    std::string longName;
+    if (LongNameOfShort(folder.hostDir, name932, &longName)) {
+        std::string path = folder.hostDir + "/" + longName;
+        if (stat(path.c_str(), st) == 0) {
+            *hostPath = path;
+            return true;
+        }
+    }
+    *hostPath = folder.hostDir + "/" + utf8;
+    return false;
+}
+
+// The folder of a full Windows directory path ending in '\', as it is now;
+// null when there is none.
+Folder* FolderOf(const DriveInfo& drive, const std::string& windowsDir) {
+    std::string key = FolderKey(drive, windowsDir);
+    auto known = gFolders.find(key);
+    if (known != gFolders.end()) {
+        Folder& folder = known->second;
+        FileStamp stamp = StampOf(folder.hostDir);
+        if (stamp == folder.stamp) return &folder;
+        if (stamp.exists && stamp.inode == folder.stamp.inode) {  // the same folder, with other names
+            folder.stamp = stamp;
+            folder.listed = false;
+            folder.byUpper.clear();
+            return &folder;
+        }
+        gKeyOfHostDir.erase(folder.hostDir);
+        gFolders.erase(known);
+    }
+    struct stat st;
+    if (windowsDir.size() == 3) {
+        if (stat(drive.hostDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+        return &Remember(key, drive.hostDir, st);
+    }
+    std::string name = SplitPath(windowsDir.substr(0, windowsDir.size() - 1)).back();
+    std::string parentDir = windowsDir.substr(0, windowsDir.size() - 1 - name.size());
+    Folder* parent = FolderOf(drive, parentDir);
+    std::string hostDir;
+    if (!parent || !FindIn(*parent, name, &hostDir, &st) || !S_ISDIR(st.st_mode)) return nullptr;
+    return &Remember(key, hostDir, st);
+}
+
+// The path's last name and its directory (ending in '\'); a trailing
+// backslash is not a name.
+void SplitLastName(const std::string& fullPath, std::string* windowsDir, std::string* name) {
+    std::string path = fullPath;
+    if (path.size() > 3 && SplitPath(path).back().empty()) path.pop_back();
+    *name = path.size() > 3 ? SplitPath(path).back() : std::string();
+    *windowsDir = path.substr(0, path.size() - name->size());
+}
+
+// The walk for a path whose folder does not exist: existing levels matched,
+// the rest converted.
+bool WalkMissing(const DriveInfo& drive, const std::string& fullPath, std::string* hostPath) {
+    std::string out = drive.hostDir, windowsDir = fullPath.substr(0, 3);
+    bool existing = true;
+    for (const std::string& level : SplitPath(fullPath.substr(3))) {
+        if (level.empty()) continue;
+        std::string utf8;
+        if (!Cp932ToUtf8(level, &utf8)) return false;
+        Folder* folder = existing ? FolderOf(drive, windowsDir) : nullptr;
+        struct stat st;
+        std::string found;
+        if (folder && FindIn(*folder, level, &found, &st)) {
+            out = found;
+        } else {
+            existing = false;
+            out += "/" + utf8;
+        }
+        windowsDir += level + "\\";
+    }
+    *hostPath = out;
+    return true;
+}
+
+}  // namespace
+
+PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct stat* st) {
+    const DriveInfo* drive = DriveOf(fullPath);
+    if (!drive) return PathLookup::kNoFolder;
+    std::string windowsDir, name;
+    SplitLastName(fullPath, &windowsDir, &name);
+    Folder* folder = FolderOf(*drive, windowsDir);
+    if (!folder) return PathLookup::kNoFolder;
+    if (name.empty()) {
+        *hostPath = folder->hostDir;
+        return stat(hostPath->c_str(), st) == 0 ? PathLookup::kFound : PathLookup::kNoFolder;
+    }
+    std::string utf8;
+    if (!Cp932ToUtf8(name, &utf8)) return PathLookup::kNoFolder;
+    return FindIn(*folder, name, hostPath, st) ? PathLookup::kFound : PathLookup::kMissing;
+}
+
+bool MapToHost(const std::string& fullPath, std::string* hostPath) {
+    const DriveInfo* drive = DriveOf(fullPath);
+    if (!drive) return false;
+    struct stat st;
+    if (LookUpPath(fullPath, hostPath, &st) != PathLookup::kNoFolder) return true;
+    return WalkMissing(*drive, fullPath, hostPath);
+}
+
+void NoteHostNameMade(const std::string& hostPath) {
+    size_t slash = hostPath.rfind('/');
+    if (slash == std::string::npos) return;
+    auto key = gKeyOfHostDir.find(hostPath.substr(0, slash));
+    if (key == gKeyOfHostDir.end()) return;
+    auto known = gFolders.find(key->second);
+    if (known == gFolders.end()) return;
+    Folder& folder = known->second;
+    std::string name932;
+    if (folder.listed && Utf8ToCp932(hostPath.substr(slash + 1), &name932)) {
+        folder.byUpper.emplace(UpperAscii932(name932), hostPath.substr(slash + 1));
+        folder.stamp = StampOf(folder.hostDir);
+    } else {
+        folder.listed = false;
+        folder.byUpper.clear();
+    }
+}
+
+void ForgetHostPaths() {
+    gFolders.clear();
+    gKeyOfHostDir.clear();
+}
+
+}  // namespace host
