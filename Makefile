@@ -1,19 +1,38 @@
 # The two commands of the README, and the Windows artifact.
 #   make demo   runs the setup program on the bundled sample product
-#   make test   builds everything (host and Windows) and runs every test
+#   make test   builds everything (host and Windows) and runs every test,
+#               SETUP.EXE under Wine included (make test WINE=0 leaves it out)
 #   make dist   cross-compiles dist/SETUP.EXE
 
 HOST_PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libncurses-dev python3 tmux
 WINDOWS_PACKAGES := g++-mingw-w64-i686 binutils-mingw-w64-i686
 JOBS := $(shell nproc 2>/dev/null || echo 2)
+WINE ?= 1
 
-.PHONY: demo test dist host-deps windows-deps bench clean
+.PHONY: demo test dist host-deps windows-deps wine-deps automation bench clean
 
 host-deps:
 	@tools/scripts/ensure-packages.sh $(HOST_PACKAGES)
 
 windows-deps:
 	@tools/scripts/ensure-packages.sh $(WINDOWS_PACKAGES)
+
+# Wine (32-bit, through the i386 architecture), Xvfb and the ja_JP.UTF-8 locale.
+wine-deps: windows-deps
+	@tools/scripts/ensure-wine.sh
+
+# AUTOMATE.EXE, the program that drives SETUP.EXE in the Wine stage.
+automation: windows-deps
+	cmake -S tools/automation -B build/windows-tools -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
+	cmake --build build/windows-tools -j$(JOBS)
+
+ifeq ($(WINE),1)
+WINE_STAGE := wine-deps automation
+WINE_FLAGS := -DSETUP_WINE=ON -DAUTOMATE_EXE=$(CURDIR)/build/windows-tools/AUTOMATE.EXE
+else
+WINE_STAGE :=
+WINE_FLAGS := -DSETUP_WINE=OFF
+endif
 
 dist: windows-deps
 	cmake --preset windows
@@ -22,8 +41,8 @@ dist: windows-deps
 	cp build/windows/SETUP.EXE dist/SETUP.EXE
 	@echo "dist/SETUP.EXE"
 
-test: host-deps dist
-	cmake --preset host -DSETUP_EXE=$(CURDIR)/dist/SETUP.EXE
+test: host-deps dist $(WINE_STAGE)
+	cmake --preset host -DSETUP_EXE=$(CURDIR)/dist/SETUP.EXE $(WINE_FLAGS)
 	cmake --build build/host -j$(JOBS)
 	ctest --preset host -j$(JOBS)
 
