@@ -12,6 +12,8 @@
 
 #include "core/codepage.h"
 #include "core/machine.h"
+#include "kernel/disk_space.h"
+#include "kernel/file_sharing.h"
 #include "shell/link_file.h"
 #include "shell/wide_text.h"
 #include "ui/frontend.h"
@@ -256,8 +258,11 @@ class ShellLink final : public IShellLinkA, public IPersistFile {
         struct stat st;
         if (slash == std::string::npos || stat(hostPath.substr(0, slash).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-        if (stat(hostPath.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || !(st.st_mode & 0222)))
-            return E_ACCESSDENIED;
+        bool exists = stat(hostPath.c_str(), &st) == 0;
+        if (exists && (S_ISDIR(st.st_mode) || !(st.st_mode & 0222))) return E_ACCESSDENIED;
+        // The file stream opens the file for writing without sharing.
+        if (exists && !MayOpen(hostPath, kAccessWrite, 0)) return HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
+        unsigned long long oldSize = exists ? (unsigned long long)st.st_size : 0;
 
         LinkFile saved = link_;
         WIN32_FIND_DATAA target;
@@ -272,12 +277,14 @@ class ShellLink final : public IShellLinkA, public IPersistFile {
         }
         if (!saved.target.empty()) saved.driveSerial = DriveSerial(saved.target[0]);
 
-        std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
-        if (!out) return E_ACCESSDENIED;
         std::string bytes = EncodeLinkFile(saved);
-        out.write(bytes.data(), (std::streamsize)bytes.size());
+        if (!ChargeFileSize(full[0], oldSize, bytes.size())) return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+        std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+        if (out) out.write(bytes.data(), (std::streamsize)bytes.size());
         out.close();
-        return out ? S_OK : HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+        if (out) return S_OK;
+        ChargeFileSize(full[0], bytes.size(), 0);
+        return E_ACCESSDENIED;
     }
 
     ULONG references_ = 1;      // COM reference count

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "kernel/file_sharing.h"
 #include "platform.h"
 #include "support/machine_fixture.h"
 
@@ -249,6 +250,19 @@ TEST_F(ShellLinkTest, SavingFailsWhereNoFileCanBeWritten) {
     EXPECT_FALSE(Exists("C:\\No Such Folder"));
     EXPECT_EQ(ReadFile("C:\\Links\\Fixed.lnk"), "old");
     EXPECT_EQ(Transcript(), "");
+}
+
+TEST_F(ShellLinkTest, SavingRespectsOtherProgramsAndFreeSpace) {
+    WriteFile("C:\\Held.lnk", "old");
+    ASSERT_TRUE(host::LockFile("C:\\Held.lnk"));  // another program holds it open
+    EXPECT_EQ(SaveLink("C:\\Held.lnk", "C:\\X.EXE", nullptr, "X"), HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(ReadFile("C:\\Held.lnk"), "old");
+    ASSERT_TRUE(host::UnlockFile("C:\\Held.lnk"));
+    EXPECT_EQ(SaveLink("C:\\Held.lnk", "C:\\X.EXE", nullptr, "X"), S_OK);
+
+    MountDrive('E', 0);
+    EXPECT_EQ(SaveLink("E:\\X.lnk", "C:\\X.EXE", nullptr, "X"), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+    EXPECT_FALSE(Exists("E:\\X.lnk"));
 }
 
 TEST_F(ShellLinkTest, SaveRemembersTheFileAndTheDirtyState) {
