@@ -127,6 +127,15 @@ bool WriteStartFolders() {
             ok = false;
     }
     RegCloseKey(key);
+    // Keys every installed system has, whether or not anything uses them yet.
+    for (const char* path : {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                             "SYSTEM\\CurrentControlSet\\Control\\Session Manager"}) {
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS)
+            ok = false;
+        else
+            RegCloseKey(key);
+    }
     return ok;
 }
 

@@ -21,6 +21,8 @@ int Fail(const std::string& message);
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string* value);
 // Parses a whole decimal number.
 bool ParseNumber(const std::string& value, unsigned long long* out);
+// winbox run: runs a program file with a script or the terminal.
+int RunProgramCommand(std::vector<std::string> args);
 // The machine folder given with --machine.
 const std::string& MachineFolder();
 

@@ -141,7 +141,9 @@ int Path(std::vector<std::string> args) {
     return 0;
 }
 
-int Run(std::vector<std::string> args) {
+}  // namespace
+
+int RunProgramCommand(std::vector<std::string> args) {
     std::string scriptPath, currentDir;
     bool useScript = TakeOption(args, "--script", &scriptPath);
     // A program started by another one's WinExec inherits its current directory.
@@ -193,6 +195,8 @@ int Run(std::vector<std::string> args) {
     }
 }
 
+namespace {
+
 int Stub(std::vector<std::string> args) {
     if (args.size() != 1) return Fail("usage: stub HOSTFILE");
     return host::WriteProgramStandIn(args[0]) ? 0 : Fail("cannot write " + args[0]);
@@ -202,7 +206,7 @@ const CommandRegistration kInit("init", Init,
                                "init [--shell new|old] [--delayed-delete yes|no] [--progman on|off] [--free-mb N]");
 const CommandRegistration kStub("stub", Stub, "stub HOSTFILE   (a stand-in program file the machine runs as the setup program)");
 const CommandRegistration kMount("mount", Mount, "mount D: HOSTDIR [--free-mb N]");
-const CommandRegistration kRun("run", Run, "run [--script FILE] PATH [COMMAND-LINE]");
+const CommandRegistration kRun("run", RunProgramCommand, "run [--script FILE] PATH [COMMAND-LINE]");
 const CommandRegistration kReg("reg", Reg, "reg [KEY] | reg import FILE");
 const CommandRegistration kPath("path", Path, "path WINPATH");
 
