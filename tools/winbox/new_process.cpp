@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -51,9 +52,13 @@ std::string RemainingScript(host::ScriptFrontEnd* script) {
     return text;
 }
 
+// Writes a new temporary file in TMPDIR (or /tmp).
 bool WriteTempFile(const std::string& text, std::string* path) {
-    char pattern[] = "/tmp/winbox-script-XXXXXX";
-    int fd = mkstemp(pattern);
+    const char* dir = getenv("TMPDIR");
+    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/winbox-script-XXXXXX";
+    std::vector<char> pattern(name.begin(), name.end());
+    pattern.push_back('\0');
+    int fd = mkstemp(pattern.data());
     if (fd < 0) return false;
     size_t written = 0;
     while (written < text.size()) {
@@ -62,9 +67,9 @@ bool WriteTempFile(const std::string& text, std::string* path) {
         written += (size_t)count;
     }
     close(fd);
-    *path = pattern;
+    *path = pattern.data();
     if (written == text.size()) return true;
-    unlink(pattern);
+    unlink(path->c_str());
     return false;
 }
 
