@@ -96,9 +96,21 @@ automate() {
   STEP=$((STEP + 1))
   local script=$WORK/script$STEP.txt out=$WORK/script$STEP.out status=0
   cat >"$script"
-  timeout 300 wine "$AUTOMATE" "$(windows_path "$script")" >"$out" 2>>"$WORK/wine.log" || status=$?
+  timeout 240 wine "$AUTOMATE" "$(windows_path "$script")" >"$out" 2>>"$WORK/wine.log" || status=$?
   sed 's/^/| /' "$out" >&2
   [ $status = 0 ] || fail "AUTOMATE.EXE ended with $status (script $STEP); Wine's messages: $(tail -n 20 "$WORK/wine.log")"
+  cat "$out"
+}
+
+# Runs a script that must fail: prints its transcript, and fails the scenario
+# unless AUTOMATE.EXE ended with 2 well within its time limits.
+automate_fails() {
+  STEP=$((STEP + 1))
+  local script=$WORK/script$STEP.txt out=$WORK/script$STEP.out status=0
+  cat >"$script"
+  timeout 60 wine "$AUTOMATE" "$(windows_path "$script")" >"$out" 2>>"$WORK/wine.log" || status=$?
+  sed 's/^/| /' "$out" >&2
+  [ $status = 2 ] || fail "AUTOMATE.EXE ended with $status, not 2 (script $STEP)"
   cat "$out"
 }
 

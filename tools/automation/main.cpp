@@ -91,8 +91,8 @@ int wmain(int argc, wchar_t** argv) {
         try {
             RunStep(step);
         } catch (const StepError& error) {
-            Print(L"error: line " + std::to_wstring(step.line) + L" (" + step.name + L" " + step.rest + L"): " +
-                  error.what);
+            Print(L"error: line " + std::to_wstring(step.line) + L" (" + step.name +
+                  (step.rest.empty() ? L"" : L" " + step.rest) + L"): " + error.what);
             PrintScreen();
             return 2;
         }

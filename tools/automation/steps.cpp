@@ -237,18 +237,18 @@ HWND FindMessageBox(const std::vector<std::wstring>& parts, size_t* index) {
     return nullptr;
 }
 
-// Prints the box and presses the button; waits until the box has gone.
+// Presses the button and prints the box; waits until the box has gone.
 void Answer(HWND box, const std::wstring& answer) {
     int id = ButtonId(answer);
-    Print(L"messagebox owner=" + OwnerOf(box) + L" caption=" + Quoted(TextOf(box)) + L" text=" +
-          Quoted(MessageBoxText(box)) + L" answer=" + answer);
     HWND control = GetDlgItem(box, id);
     if (!control || !IsWindowVisible(control)) {
         std::wstring offered;
         for (HWND child : VisibleControls(box))
             if (ClassOf(child) == L"Button") offered += L" " + std::to_wstring(IdOf(child)) + L" " + Quoted(TextOf(child));
-        Fail(L"the message box has no button " + answer + L"; it offers" + offered);
+        Fail(L"the message box " + Quoted(MessageBoxText(box)) + L" has no button " + answer + L"; it offers" + offered);
     }
+    Print(L"messagebox owner=" + OwnerOf(box) + L" caption=" + Quoted(TextOf(box)) + L" text=" +
+          Quoted(MessageBoxText(box)) + L" answer=" + answer);
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)control);
     Await(L"the message box closing", [&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
