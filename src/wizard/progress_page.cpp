@@ -1,6 +1,7 @@
 // The third wizard page: the installation run, then Finish.
 #include "app/setup_state.h"
 #include "settings/settings.h"
+#include "text/text.h"
 #include "wizard/install_run.h"
 #include "wizard/wizard.h"
 
@@ -23,7 +24,12 @@ void OnTimer(HWND page) {
 void OnWizardFinish(HWND page) {
     ResolveFileEntry(1);
     SetCurrentDirectoryA(setup.installDir);
-    if (setup.entryTarget[0]) WinExec(setup.entryTarget, SW_SHOWNORMAL);
+    // Quoted, so that a destination with blanks does not hand the program
+    // the rest of its own path as arguments.
+    char command[kPathSize + 2];
+    if (setup.entryTarget[0] && CopyText(command, sizeof command, "\"") &&
+        AppendText(command, sizeof command, setup.entryTarget) && AppendText(command, sizeof command, "\""))
+        WinExec(command, SW_SHOWNORMAL);
     char document[kPathSize];
     if (ReadSettingsPath(SECTION_INSTALL, "Open", document) && document[0])
         ShellExecuteA(page, "open", document, nullptr, nullptr, SW_SHOWNORMAL);

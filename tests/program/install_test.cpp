@@ -57,7 +57,8 @@ TEST_F(InstallTest, CopiesRegistersAndStartsTheProduct) {
     EXPECT_TRUE(HasLine(u8"hide 1003 pos=7 range=0..7")) << Transcript();
     EXPECT_TRUE(HasLine(u8"text 1008 \"インストールが完了しました。「完了」を押すと起動します。\""));
     EXPECT_TRUE(HasLine(u8"show 1012 "));
-    EXPECT_TRUE(HasLine(u8"start \"C:\\\\Program Files\\\\Foo\\\\FOO.EXE\""));
+    // The program is started by its quoted path: no part of it becomes an argument.
+    EXPECT_TRUE(HasLine(u8"start \"C:\\\\Program Files\\\\Foo\\\\FOO.EXE\" \"\""));
     EXPECT_TRUE(HasLine(u8"open \"C:\\\\Program Files\\\\Foo\\\\README.TXT\""));
     // One Programs shortcut named after the title, pointing to entry 1.
     host::LinkFile link = Link(std::string(kProgramsFolder) + "Foo.lnk");
