@@ -39,26 +39,50 @@ box run 'D:\SETUP.EXE' || status=$?
 echo "(the program's exit code: $status)"
 echo
 
-programs=$(box path 'C:\Program Files')
-echo "== Files in C:\\Program Files ($programs)"
-(cd "$programs" && find . -mindepth 1 | sort | sed 's|^\./||')
-echo
-echo "== The machine's uninstall registrations"
-box reg 'HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' || echo "(none)"
-echo
-echo "== Shortcuts"
-windows=$(box path 'C:\WINDOWS')
-found=0
-while IFS= read -r link; do
-  found=1
-  name='C:\WINDOWS\'$(printf %s "${link#"$windows"/}" | tr / '\\')
-  echo "$name"
-  box lnk "$name" | sed 's/^/  /'
-done < <(find "$windows" -name '*.lnk' | sort)
-[ "$found" = 1 ] || echo "(none)"
-groups=$(box progman)
-if [ -n "$groups" ]; then
+# What the runs did to the machine: files, registrations, shortcuts.
+show_machine() {
+  programs=$(box path 'C:\Program Files')
+  echo "== Files in C:\\Program Files ($programs)"
+  (cd "$programs" && find . -mindepth 1 | sort | sed 's|^\./||' | grep . || echo "(nothing)")
   echo
-  echo "== Program Manager"
-  echo "$groups"
-fi
+  echo "== The machine's uninstall registrations"
+  box reg 'HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' || echo "(none)"
+  echo
+  echo "== Shortcuts"
+  windows=$(box path 'C:\WINDOWS')
+  found=0
+  while IFS= read -r link; do
+    found=1
+    name='C:\WINDOWS\'$(printf %s "${link#"$windows"/}" | tr / '\\')
+    echo "$name"
+    box lnk "$name" | sed 's/^/  /'
+  done < <(find "$windows" -name '*.lnk' | sort)
+  [ "$found" = 1 ] || echo "(none)"
+  groups=$(box progman)
+  if [ -n "$groups" ]; then
+    echo
+    echo "== Program Manager"
+    echo "$groups"
+  fi
+}
+
+show_machine
+echo
+printf '== Remove the sample product again through Add/Remove Programs and a restart? [y/N] '
+read -r answer || answer=n
+case "$answer" in
+  y|Y|yes)
+    status=0
+    box arp remove '表計算ソフト' || status=$?
+    echo "(the program's exit code: $status)"
+    echo
+    echo "== winbox reboot"
+    box reboot
+    echo
+    show_machine
+    system=$(box path 'C:\WINDOWS\SYSTEM')
+    echo
+    echo "== The system directory ($system)"
+    ls -A "$system" | grep . || echo "(empty: the uninstaller's own copy is gone)"
+    ;;
+esac
