@@ -238,9 +238,10 @@ DWORD GetFileAttributesA(LPCSTR fileName) {
 
 // Only the read-only and hidden attributes are kept; the others are accepted and dropped.
 BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
-    std::string hostPath;
+    std::string full, hostPath;
     struct stat st;
-    if (!fileName || !host::HostPathOf(fileName, &hostPath) || stat(hostPath.c_str(), &st) != 0) {
+    if (!fileName || !host::FullWindowsPath(fileName, &full) ||
+        host::LookUpPath(full, &hostPath, &st) != host::PathLookup::kFound) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
