@@ -184,3 +184,25 @@ TEST_F(ProgmanInstallTest, AnAbsentProgramManagerIsNoError) {
     EXPECT_FALSE(HasLine("messagebox"));
     EXPECT_TRUE(HasLine(u8"text 1008 \"インストールが完了しました。"));
 }
+
+TEST_F(InstallTest, ShortcutsWhosePathDoesNotFitAreReportedAndSkipped) {
+    std::string caption(230, 'c');
+    Settings(std::string(kSampleSettings) + "[Group]\r\n1=" + caption + ",FOO.EXE\r\n2=Short,FOO.EXE\r\n");
+    EXPECT_EQ(Run("press next\npress next\nanswer ok\npress finish\n"), 1);
+    EXPECT_TRUE(HasLine(u8"messagebox owner=page 103 caption=\"エラー\" icon=error text=\"" + caption +
+                        u8" - パス名が長すぎるため処理できません。\" answer=ok"))
+        << Transcript();
+    EXPECT_TRUE(Exists(std::string(kProgramsFolder) + "Foo\\Short.lnk"));
+    EXPECT_EQ(Lines("link ").find(caption), std::string::npos);
+}
+
+TEST_F(ProgmanInstallTest, ItemsWhoseCommandDoesNotFitAreReportedAndSkipped) {
+    std::string caption(200, 'c');
+    Settings(std::string(kSampleSettings) + "[Group]\r\n1=" + caption + ",FOO.EXE,/" + std::string(40, 'a') +
+             "\r\n2=Short,FOO.EXE\r\n");
+    EXPECT_EQ(Run("press next\npress next\nanswer ok\npress finish\n"), 1);
+    EXPECT_TRUE(HasLine(u8"messagebox owner=page 103 caption=\"エラー\" icon=error text=\"" + caption +
+                        u8" - パス名が長すぎるため処理できません。\" answer=ok"))
+        << Transcript();
+    EXPECT_EQ(Groups(), "[Foo] Short=C:\\PROGRA~1\\FOO\\FOO.EXE\n") << Transcript();
+}
