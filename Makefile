@@ -53,8 +53,10 @@ demo: host-deps
 
 bench: host-deps
 	cmake --preset host-release
-	cmake --build build/host-release -j$(JOBS) --target load_settings_bench
+	cmake --build build/host-release -j$(JOBS) --target load_settings_bench install_remove_bench copy_files_bench
 	build/host-release/bench/load_settings_bench
+	build/host-release/bench/install_remove_bench
+	build/host-release/bench/copy_files_bench
 
 clean:
 	rm -rf build dist
