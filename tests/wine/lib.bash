@@ -188,12 +188,12 @@ expect_installed_files() {
 
 # The document that the notepad of this prefix shows, from its command line.
 notepad_document() {
-  local pid
-  for pid in $(pgrep -f 'notepad.exe' || true); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
-      tr '\0' ' ' <"/proc/$pid/cmdline" | sed 's/^.*notepad\.exe //; s/ *$//'
-      return
-    fi
+  local proc
+  for proc in /proc/[0-9]*; do
+    { tr '\0' ' ' <"$proc/cmdline"; } 2>/dev/null | grep -q 'notepad\.exe' || continue
+    { tr '\0' '\n' <"$proc/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    tr '\0' ' ' <"$proc/cmdline" | sed 's/^.*notepad\.exe //; s/ *$//'
+    return
   done
 }
 

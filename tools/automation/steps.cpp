@@ -99,7 +99,9 @@ void Start(const std::wstring& commandLine) {
 
 void DoTimeout(const Step& step) {
     NeedArgs(step, 1, 1, L"timeout SECONDS");
-    session.timeoutMs = (DWORD)Number(step.args[0]) * 1000;
+    int seconds = Number(step.args[0]);
+    if (seconds < 1 || seconds > 3600) Fail(L"a time limit from 1 to 3600 seconds");
+    session.timeoutMs = (DWORD)seconds * 1000;
 }
 
 void DoStart(const Step& step) {
