@@ -48,9 +48,8 @@ BOOL CreateOneDirectory(char* path) {
     return ok;
 }
 
-BOOL CreateDirectoryPath(char* path) {
-    if (!(path[0] && path[1] == ':' && path[2] == '\\')) return CreateOneDirectory(path);
-    for (char* separator = FindCharMb(path + 3, '\\'); separator;
+BOOL CreateDirectoryLevels(char* path, int from) {
+    for (char* separator = FindCharMb(path + from, '\\'); separator;
          separator = FindCharMb(separator + 1, '\\')) {
         char saved = separator[1];
         separator[1] = 0;
@@ -59,4 +58,9 @@ BOOL CreateDirectoryPath(char* path) {
         if (!ok) return FALSE;
     }
     return TRUE;
+}
+
+BOOL CreateDirectoryPath(char* path) {
+    if (!(path[0] && path[1] == ':' && path[2] == '\\')) return CreateOneDirectory(path);
+    return CreateDirectoryLevels(path, 3);
 }

@@ -7,5 +7,8 @@
 BOOL CreateOneDirectory(char* path);
 // Makes sure every level of a drive-letter path (ending in '\') exists.
 BOOL CreateDirectoryPath(char* path);
+// Makes sure each level of path that ends after byte `from` exists, from the
+// shallowest; the first failure (already shown) ends the walk.
+BOOL CreateDirectoryLevels(char* path, int from);
 // Shows path followed by a message, as an error owned by setup.activeWindow.
 void ShowPathError(const char* path, const char* message);

@@ -10,19 +10,6 @@
 
 namespace {
 
-// Makes the levels of entryTarget below installDir.
-BOOL CreateTargetDirectories() {
-    for (char* separator = FindCharMb(setup.entryTarget + setup.entryTargetTail, '\\'); separator;
-         separator = FindCharMb(separator + 1, '\\')) {
-        char saved = separator[1];
-        separator[1] = 0;
-        BOOL ok = CreateOneDirectory(setup.entryTarget);
-        separator[1] = saved;
-        if (!ok) return FALSE;
-    }
-    return TRUE;
-}
-
 void MakeShortcuts() {
     if (setup.isResident) {
         UpdateShortcuts(Startup, FALSE);
@@ -48,7 +35,8 @@ BOOL CopyEntryFile() {
         ShowPathError(setup.entrySource, MSG_PATH_TOO_LONG);
         return FALSE;
     }
-    if (!CreateTargetDirectories()) return FALSE;
+    // The levels below installDir, which is not walked again.
+    if (!CreateDirectoryLevels(setup.entryTarget, setup.entryTargetTail)) return FALSE;
     if (CopyFileA(setup.entrySource, setup.entryTarget, FALSE)) {
         SetFileAttributesA(setup.entryTarget, FILE_ATTRIBUTE_NORMAL);
         return TRUE;
