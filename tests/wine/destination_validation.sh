@@ -27,7 +27,7 @@ window フォルダ(&D):
 show 1121
 press 1
 window $page
-show 1001
+until 1001 C:\\
 press next
 answer ok
 set 1001 C:\\Test\\Deep
@@ -46,7 +46,7 @@ expect_in_order "$out" \
   'set 1001 ""' "$root" \
   'set 1001 "Program Files\\Foo"' "$drive" \
   'press 1002' \
-  'press 1' '  1001 edit "C:\\"' "$root" \
+  'press 1' 'text 1001 "C:\\"' "$root" \
   'set 1001 "C:\\Test\\Deep"' 'press next' '  1006 button "スタートメニューに登録する" checked' \
   'press cancel' 'exit 1'
 # The picker opens at the Windows drive's root and lists its folders. (With

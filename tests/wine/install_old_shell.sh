@@ -10,12 +10,12 @@ out=$(automate <<'SCRIPT'
 platform
 start D:\SETUP.EXE
 window サンプル表計算のインストール先を指定してください
-show 1001
+until 1001 "C:\Program Files\表計算ソフト\"
 press next
 show 1006
 press next
 until 1008 インストールが完了しました。「完了」を押すと起動します。
-show
+show 12325
 press finish
 exit
 close README.TXT
@@ -27,7 +27,7 @@ SCRIPT
 )
 expect_line "$out" 'platform version=3.10 family=9x acp=932 windows="C:\\windows" system="C:\\windows\\system32"'
 expect_in_order "$out" \
-  '  1001 edit "C:\\Program Files\\表計算ソフト\\"' \
+  'text 1001 "C:\\Program Files\\表計算ソフト\\"' \
   'press next' \
   '  1006 button "スタートメニューに登録する" checked' \
   '  1005 button "デスクトップにショットカットを作成する" unchecked disabled' \

@@ -80,7 +80,7 @@ new_prefix() {
 # pending is carried out.
 restart_wine() {
   wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
+  timeout 60 wineserver -w 2>/dev/null || true
   if [ "${1:-}" = --no-boot ]; then
     WINEDLLOVERRIDES="$WINEDLLOVERRIDES;wineboot.exe=d"
   else

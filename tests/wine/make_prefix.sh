@@ -13,7 +13,7 @@ printf '%s\r\n' 'REGEDIT4' '' \
   '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
   '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1024x768"' '' >"$WORK/desktop.reg"
 wine regedit /s "$(windows_path "$WORK/desktop.reg")" >>"$WORK/wineboot.log" 2>&1 || fail "regedit failed"
-wineserver -w
+timeout 120 wineserver -w || fail "the prefix's programs did not end"
 
 find "$WINEPREFIX/drive_c/users" -type l | while read -r link; do
   rm "$link"
