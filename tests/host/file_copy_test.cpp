@@ -10,6 +10,7 @@
 
 namespace {
 
+#ifndef _WIN32
 unsigned long long FreeBytes(const char* root) {
     DWORD sectors = 0, bytes = 0, freeClusters = 0, total = 0;
     EXPECT_TRUE(GetDiskFreeSpaceA(root, &sectors, &bytes, &freeClusters, &total)) << root;
@@ -17,6 +18,7 @@ unsigned long long FreeBytes(const char* root) {
 }
 
 const unsigned long long kCluster = 32768;  // 512 bytes x 64 sectors
+#endif
 
 }  // namespace
 
@@ -109,6 +111,8 @@ TEST_F(FileCopyTest, CopyFailures) {
     EXPECT_EQ(ReadFile("C:\\T\\SOURCE.TXT"), "new content");
 }
 
+// A drive's size is the host machine's setting.
+#ifndef _WIN32
 TEST_F(FileCopyTest, FreeSpaceFollowsCopiesAndDeletions) {
     MountDrive('D', 1);  // 1 MB: 32 clusters
     ASSERT_EQ(FreeBytes("D:\\"), 1024ULL * 1024);
@@ -134,6 +138,7 @@ TEST_F(FileCopyTest, FreeSpaceFollowsCopiesAndDeletions) {
     ASSERT_TRUE(CopyFileA("C:\\T\\SMALL.DAT", "D:\\A.DAT", FALSE));
     EXPECT_EQ(FreeBytes("C:\\"), freeC);
 }
+#endif
 
 TEST_F(FileCopyTest, DeleteFollowsWindowsRules) {
     WriteFile("C:\\T\\RO.TXT", "");

@@ -19,6 +19,13 @@ uint32_t Get32(const std::string& bytes, size_t at) {
     return value;
 }
 
+// Wide text as UTF-16, whichever type the platform's WCHAR is.
+std::u16string Utf16(const WCHAR* text) {
+    std::u16string result;
+    while (*text) result += (char16_t)*text++;
+    return result;
+}
+
 uint16_t Get16(const std::string& bytes, size_t at) {
     return (uint16_t)((unsigned char)bytes.at(at) | ((unsigned char)bytes.at(at + 1) << 8));
 }
@@ -173,6 +180,7 @@ TEST_F(ShellLinkTest, SavedLinksReadBack) {
         EXPECT_EQ(loaded.arguments, c.arguments ? c.arguments : "");
         EXPECT_EQ(loaded.description, c.description);
     }
+#ifndef _WIN32  // the host's transcript
     EXPECT_EQ(Transcript(),
               u8"link \"C:\\\\WINDOWS\\\\ｽﾀｰﾄ ﾒﾆｭｰ\\\\ﾌﾟﾛｸﾞﾗﾑ\\\\表計算\\\\表計算.lnk\" "
               u8"target=\"C:\\\\Program Files\\\\表計算\\\\HYOKEI.EXE\" arguments=\"\" description=\"表計算\"\n"
@@ -181,6 +189,7 @@ TEST_F(ShellLinkTest, SavedLinksReadBack) {
               u8"description=\"Tool\"\n"
               u8"link \"C:\\\\WINDOWS\\\\ﾃﾞｽｸﾄｯﾌﾟ\\\\ソフト.lnk\" "
               u8"target=\"C:\\\\Program Files\\\\表計算\\\\README.TXT\" arguments=\"\" description=\"ソフト\"\n");
+#endif
 }
 
 TEST_F(ShellLinkTest, TheFileHasTheShellLinkLayout) {
@@ -249,7 +258,9 @@ TEST_F(ShellLinkTest, SavingFailsWhereNoFileCanBeWritten) {
     }
     EXPECT_FALSE(Exists("C:\\No Such Folder"));
     EXPECT_EQ(ReadFile("C:\\Links\\Fixed.lnk"), "old");
+#ifndef _WIN32  // the host's transcript
     EXPECT_EQ(Transcript(), "");
+#endif
 }
 
 TEST_F(ShellLinkTest, SavingRespectsOtherProgramsAndFreeSpace) {
@@ -260,9 +271,11 @@ TEST_F(ShellLinkTest, SavingRespectsOtherProgramsAndFreeSpace) {
     ASSERT_TRUE(host::UnlockFile("C:\\Held.lnk"));
     EXPECT_EQ(SaveLink("C:\\Held.lnk", "C:\\X.EXE", nullptr, "X"), S_OK);
 
+#ifndef _WIN32  // a drive's size is the host machine's setting
     MountDrive('E', 0);
     EXPECT_EQ(SaveLink("E:\\X.lnk", "C:\\X.EXE", nullptr, "X"), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
     EXPECT_FALSE(Exists("E:\\X.lnk"));
+#endif
 }
 
 TEST_F(ShellLinkTest, SaveRemembersTheFileAndTheDirtyState) {
@@ -279,7 +292,7 @@ TEST_F(ShellLinkTest, SaveRemembersTheFileAndTheDirtyState) {
     EXPECT_EQ(file->IsDirty(), S_FALSE);
     LPOLESTR current = nullptr;
     ASSERT_EQ(file->GetCurFile(&current), S_OK);
-    EXPECT_EQ(std::u16string(current), u"C:\\Main.lnk");
+    EXPECT_EQ(Utf16(current), u"C:\\Main.lnk");
     CoTaskMemFree(current);
     link->SetPath("C:\\B.EXE");
     EXPECT_EQ(file->Save(nullptr, FALSE), S_OK);  // to the remembered file
@@ -366,7 +379,7 @@ TEST_F(ShellLinkTest, MultiByteToWideCharServesShortcutPaths) {
     WCHAR wide[MAX_PATH];
     int count = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
     EXPECT_EQ(count, 41);  // 40 characters and the terminator
-    EXPECT_EQ(std::u16string(wide), u"C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\表計算\\表計算.lnk");
+    EXPECT_EQ(Utf16(wide), u"C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\表計算\\表計算.lnk");
     EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0), count);
 
     // A path of 260 characters does not fit with its terminator: refused, and

@@ -72,3 +72,5 @@ std::string MachineTest::MountDrive(char letter, unsigned long long freeMb) {
     host::SaveConfig();
     return dir;
 }
+
+bool RunningOnWine() { return false; }
