@@ -62,6 +62,9 @@ TEST_F(FileCopyTest, CopyOntoAnExistingFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        // Wine leaves the read-only attribute to the host's file permissions,
+        // which root passes, and lets copies replace hidden files.
+        if (RunningOnWine() && (c.setup == kReadOnly || c.setup == kHidden)) continue;
         const char* target = "C:\\T\\TARGET.TXT";
         if (c.setup == kDirectory) {
             ASSERT_TRUE(CreateDirectoryA(target, nullptr));
@@ -176,12 +179,15 @@ TEST_F(FileCopyTest, MoveRenamesAndReplacesOnlyWhenAsked) {
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(host::LockFile("C:\\T\\OTHER.TXT"));
     EXPECT_FALSE(MoveFileExA("C:\\T\\SOURCE.TXT", "C:\\T\\OTHER.TXT", MOVEFILE_REPLACE_EXISTING));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
+    if (!RunningOnWine()) {  // Wine: ERROR_ACCESS_DENIED
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
+    }
     ASSERT_TRUE(host::UnlockFile("C:\\T\\OTHER.TXT"));
     ASSERT_TRUE(MoveFileExA("C:\\T\\SOURCE.TXT", "C:\\T\\OTHER.TXT", MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(ReadFile("C:\\T\\OTHER.TXT"), "new content");
     EXPECT_FALSE(Exists("C:\\T\\SOURCE.TXT"));
 
+    SKIP_ON_WINE("Wine moves between drives that share a host file system without MOVEFILE_COPY_ALLOWED");
     MountDrive('D');
     EXPECT_FALSE(MoveFileExA("C:\\T\\OTHER.TXT", "D:\\OTHER.TXT", 0));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_NOT_SAME_DEVICE);
@@ -293,6 +299,8 @@ TEST_F(OldFileCallsTest, RefusesReadOnlyAndHeldFiles) {
         {"C:\\NODIR\\X.DAT", OF_CREATE, ERROR_PATH_NOT_FOUND},
     };
     for (const Case& c : cases) {
+        // Wine leaves the read-only attribute to the host's file permissions, which root passes.
+        if (RunningOnWine() && c.error == ERROR_ACCESS_DENIED) continue;
         EXPECT_EQ(OpenFile(c.path, &ofs, c.style), HFILE_ERROR) << c.path << " " << c.style;
         EXPECT_EQ(ofs.nErrCode, c.error) << c.path << " " << c.style;
     }

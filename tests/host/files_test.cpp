@@ -14,16 +14,18 @@ TEST_F(FilesTest, FullPathNamesResolveRelativeParts) {
     struct Case {
         const char* in;
         const char* out;
+        bool wineDiffers;  // Wine keeps a lower-case drive letter, ends "C:" in a backslash
     } cases[] = {
-        {"SYSTEM", "C:\\WINDOWS\\SYSTEM"},
-        {"..\\Program Files\\.\\X\\", "C:\\Program Files\\X\\"},
-        {"\\A/B", "C:\\A\\B"},
-        {"d:\\x\\..\\..\\y", "D:\\y"},
-        {"C:", "C:\\WINDOWS"},
-        {"C:\\", "C:\\"},
-        {"\x83\x5C", "C:\\WINDOWS\\\x83\x5C"},  // a trail byte 0x5C is no separator
+        {"SYSTEM", "C:\\WINDOWS\\SYSTEM", false},
+        {"..\\Program Files\\.\\X\\", "C:\\Program Files\\X\\", false},
+        {"\\A/B", "C:\\A\\B", false},
+        {"d:\\x\\..\\..\\y", "D:\\y", true},
+        {"C:", "C:\\WINDOWS", true},
+        {"C:\\", "C:\\", false},
+        {"\x83\x5C", "C:\\WINDOWS\\\x83\x5C", false},  // a trail byte 0x5C is no separator
     };
     for (const Case& c : cases) {
+        if (c.wineDiffers && RunningOnWine()) continue;
         char buffer[MAX_PATH];
         LPSTR filePart = nullptr;
         DWORD length = GetFullPathNameA(c.in, sizeof buffer, buffer, &filePart);
@@ -88,10 +90,11 @@ TEST_F(FilesTest, DirectoryCallsFollowWindowsRules) {
     EXPECT_FALSE(CreateDirectoryA("C:\\D\\a?b", nullptr));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_NAME);
     EXPECT_FALSE(SetCurrentDirectoryA("C:\\D\\F"));
-    EXPECT_FALSE(SetCurrentDirectoryA("Z:\\"));
+    EXPECT_FALSE(SetCurrentDirectoryA("Q:\\"));
 }
 
 TEST_F(FilesTest, SystemDirectoriesAndFreeSpace) {
+    SKIP_ON_WINE("Wine's folders are C:\\windows and C:\\windows\\system32");
     char buffer[MAX_PATH];
     EXPECT_EQ(GetWindowsDirectoryA(buffer, sizeof buffer), strlen("C:\\WINDOWS"));
     EXPECT_STREQ(buffer, "C:\\WINDOWS");

@@ -93,6 +93,8 @@ TEST_F(ProfileTest, ValuesFollowWindowsReadingRules) {
         {"Missing", "Title", dflt},
     };
     for (const Case& c : cases) {
+        // Wine finds keys on comment lines and before the first section.
+        if (RunningOnWine() && (c.key[0] == ';' || !strcmp(c.key, "stray"))) continue;
         std::string expected = c.expected ? c.expected : "dflt";
         DWORD length = 0;
         EXPECT_EQ(Get(c.section, c.key, "dflt  ", 64, &length), expected) << c.section << "/" << c.key;
@@ -125,6 +127,7 @@ TEST_F(ProfileTest, CutValuesReturnSizeMinusOne) {
 
 TEST_F(ProfileTest, ListsEndInTwoNullsAndCutListsReturnSizeMinusTwo) {
     WriteFile(kIni, kReadText);
+    SKIP_ON_WINE("Wine ends cut lists with one null and gives the default for a section without keys");
     DWORD length = 0;
     EXPECT_EQ(GetList(nullptr, 100, &length), "Install\0install\0Kana\x83\x5D\0Last\0\0"s);
     EXPECT_EQ(length, 28u);
@@ -185,6 +188,7 @@ TEST_F(ProfileTest, MissingFileGivesDefaultsAndEmptyLists) {
     DWORD length = 0;
     EXPECT_EQ(Get("S", "K", "dflt", 64, &length, "C:\\NONE.INI"), "dflt");
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+    SKIP_ON_WINE("Wine gives a missing file's section list one null");
     EXPECT_EQ(GetList(nullptr, 10, &length, "C:\\NONE.INI"), "\0\0"s);
     EXPECT_EQ(length, 0u);
 }
@@ -197,6 +201,7 @@ TEST_F(ProfileTest, NameWithoutPathIsInTheWindowsDirectory) {
 }
 
 TEST_F(ProfileTest, WritesChangeOnlyTheirLine) {
+    SKIP_ON_WINE("Wine writes the whole file anew from what it read (CR LF, no blanks or empty lines)");
     const std::string original = ";top\n[A]\nk=1\n; note\nk=dup\nbare\n\n[B]\r\nx = 1\r\n[C]\ny=2";
     struct Case {
         const char* section;
@@ -234,6 +239,7 @@ TEST_F(ProfileTest, WritesCreateFilesButNoDirectories) {
     EXPECT_FALSE(WritePrivateProfileStringA("Sec", "Key", "V", "C:\\NO\\DIR.INI"));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
 
+    SKIP_ON_WINE("Wine leaves the read-only attribute to the host's file permissions, which root passes");
     ASSERT_TRUE(SetFileAttributesA("C:\\NEW.INI", FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(WritePrivateProfileStringA("Sec", "Key", "changed", "C:\\NEW.INI"));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
@@ -266,7 +272,9 @@ TEST_F(ProfileTest, BinaryLongAndLargeFilesWork) {
     GetPrivateProfileStringA(nullptr, nullptr, "", buffer, sizeof buffer, kIni);
     GetPrivateProfileSectionA("S", buffer, sizeof buffer, kIni);
     ASSERT_TRUE(WritePrivateProfileStringA("New", "x", "1", kIni));
-    EXPECT_EQ(ReadFile(kIni), binary + "\r\n[New]\r\nx=1\r\n");
+    if (!RunningOnWine()) {  // Wine writes the whole file anew from what it read
+        EXPECT_EQ(ReadFile(kIni), binary + "\r\n[New]\r\nx=1\r\n");
+    }
 
     std::string longValue(100000, 'a');
     WriteFile(kIni, "[L]\nlong=" + longValue + "\nafter=1\n");

@@ -130,6 +130,8 @@ TEST_F(RegistryTest, ValuesKeepTheirTypeAndExactBytes) {
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\A\\B\\C", 0, KEY_READ, &key), ERROR_SUCCESS);
     for (const Case& c : cases) {
         DWORD type;
+        // Wine gives a string stored without its zero back with one.
+        if (RunningOnWine() && c.data == Bytes("abc", 3)) continue;
         EXPECT_EQ(Query(key, c.name, &type), c.data) << c.name;
         EXPECT_EQ(type, c.type) << c.name;
     }
@@ -169,6 +171,8 @@ TEST_F(RegistryTest, SubkeyPathsAndHandles) {
     };
     for (const Case& c : cases) {
         HKEY key = nullptr;
+        // Wine takes a doubled backslash as one.
+        if (RunningOnWine() && c.subKey && strstr(c.subKey, "\\\\")) continue;
         EXPECT_EQ(RegOpenKeyExA(c.parent, c.subKey, 0, KEY_READ, &key), c.open) << (c.subKey ? c.subKey : "NULL");
         if (key) {
             EXPECT_EQ(Query(key, "v"), Sz("1"));
@@ -180,6 +184,7 @@ TEST_F(RegistryTest, SubkeyPathsAndHandles) {
     EXPECT_EQ(RegCloseKey(test), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
 
+    SKIP_ON_WINE("Wine makes keys with names longer than 255 characters");
     HKEY key = nullptr;
     EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, std::string(256, 'k').c_str(), 0, nullptr, 0,
                               KEY_ALL_ACCESS, nullptr, &key, nullptr),
@@ -189,16 +194,17 @@ TEST_F(RegistryTest, SubkeyPathsAndHandles) {
 }
 
 TEST_F(RegistryTest, CaseIsIgnoredForAsciiLettersOnly) {
-    HKEY key = Create("Software\\MixedCase");
+    HKEY key = Create("Software\\Test\\MixedCase");
     SetString(key, "Name", "first");
     SetString(key, "NAME", "second");  // the same value
     RegCloseKey(key);
     // A trail byte is never a letter or a separator: 0x83 0x61 is not
     // 0x83 0x41, and 0x95 0x5C is one character.
-    RegCloseKey(Create("Software\\\x83\x61"));
-    RegCloseKey(Create("Software\\表"));
+    RegCloseKey(Create("Software\\Test\\\x83\x61"));
+    RegCloseKey(Create("Software\\Test\\表"));
+    RegCloseKey(Create("Software\\Test\\micro"));
 
-    ASSERT_EQ(Open("software\\mixedcase", &key), ERROR_SUCCESS);
+    ASSERT_EQ(Open("software\\test\\mixedcase", &key), ERROR_SUCCESS);
     EXPECT_EQ(Query(key, "name"), Sz("second"));
     char name[16];
     DWORD nameSize = sizeof name;
@@ -206,9 +212,9 @@ TEST_F(RegistryTest, CaseIsIgnoredForAsciiLettersOnly) {
     EXPECT_STREQ(name, "Name");  // the first spelling stays
     EXPECT_EQ(RegEnumValueA(key, 1, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
     RegCloseKey(key);
-    EXPECT_EQ(Open("Software\\\x83\x41", &key), ERROR_FILE_NOT_FOUND);
-    ASSERT_EQ(Open("SOFTWARE", &key), ERROR_SUCCESS);
-    EXPECT_EQ(SubkeyNames(key), (std::vector<std::string>{"Microsoft", "MixedCase", "\x83\x61", "表"}));
+    EXPECT_EQ(Open("Software\\Test\\\x83\x41", &key), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(Open("SOFTWARE\\TEST", &key), ERROR_SUCCESS);
+    EXPECT_EQ(SubkeyNames(key), (std::vector<std::string>{"micro", "MixedCase", "\x83\x61", "表"}));
     RegCloseKey(key);
 }
 
@@ -247,6 +253,8 @@ TEST_F(RegistryTest, EnumerationListsSubkeysSortedAndValuesInCreationOrder) {
     Set(key, "y", REG_DWORD, Bytes("\x02\0\0\0", 4));
     SetString(key, "x", "3");
     EXPECT_EQ(SubkeyNames(key), (std::vector<std::string>{"a", "b", "C"}));
+    // Windows documents no order of values; it keeps the order of creation.
+    SKIP_ON_WINE("Wine lists values sorted by name");
 
     std::vector<std::string> seen;
     char name[8];

@@ -13,12 +13,6 @@ namespace {
 
 const char kPrograms[] = "C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ";
 
-uint32_t Get32(const std::string& bytes, size_t at) {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | (unsigned char)bytes.at(at + i);
-    return value;
-}
-
 // Wide text as UTF-16, whichever type the platform's WCHAR is.
 std::u16string Utf16(const WCHAR* text) {
     std::u16string result;
@@ -26,9 +20,17 @@ std::u16string Utf16(const WCHAR* text) {
     return result;
 }
 
+#ifndef _WIN32
+uint32_t Get32(const std::string& bytes, size_t at) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | (unsigned char)bytes.at(at + i);
+    return value;
+}
+
 uint16_t Get16(const std::string& bytes, size_t at) {
     return (uint16_t)((unsigned char)bytes.at(at) | ((unsigned char)bytes.at(at + 1) << 8));
 }
+#endif
 
 }  // namespace
 
@@ -192,6 +194,9 @@ TEST_F(ShellLinkTest, SavedLinksReadBack) {
 #endif
 }
 
+// The host layer writes the least the format allows, ANSI and without an item
+// id list; Windows adds one (and writes Unicode strings on NT).
+#ifndef _WIN32
 TEST_F(ShellLinkTest, TheFileHasTheShellLinkLayout) {
     ASSERT_TRUE(CreateDirectoryA("C:\\Program Files\\Foo", nullptr));
     WriteFile("C:\\Program Files\\Foo\\TOOL.EXE", "12345");
@@ -240,10 +245,12 @@ TEST_F(ShellLinkTest, ALinkMayTargetAFileThatDoesNotExistYet) {
     EXPECT_EQ(Get32(bytes, 0x34), 0u);
     EXPECT_EQ(LoadLink(path).target, "C:\\Program Files\\Later\\LATER.EXE");
 }
+#endif
 
 TEST_F(ShellLinkTest, SavingFailsWhereNoFileCanBeWritten) {
     ASSERT_TRUE(CreateDirectoryA("C:\\Links", nullptr));
     WriteFile("C:\\Links\\Fixed.lnk", "old");
+    SKIP_ON_WINE("Wine leaves the read-only attribute to the host's file permissions, which root passes");
     ASSERT_TRUE(SetFileAttributesA("C:\\Links\\Fixed.lnk", FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(CreateDirectoryA("C:\\Links\\Folder.lnk", nullptr));
     const char* paths[] = {
@@ -279,6 +286,7 @@ TEST_F(ShellLinkTest, SavingRespectsOtherProgramsAndFreeSpace) {
 }
 
 TEST_F(ShellLinkTest, SaveRemembersTheFileAndTheDirtyState) {
+    SKIP_ON_WINE("Wine saves with no file name and clears the dirty state on a copy");
     IShellLinkA* link = NewLink();
     IPersistFile* file = nullptr;
     ASSERT_EQ(link->QueryInterface(IID_IPersistFile, (void**)&file), S_OK);
@@ -303,6 +311,7 @@ TEST_F(ShellLinkTest, SaveRemembersTheFileAndTheDirtyState) {
 }
 
 TEST_F(ShellLinkTest, FieldsAreBoundedBothWays) {
+    SKIP_ON_WINE("Wine cuts no text to the buffer and takes overlong paths and descriptions");
     IShellLinkA* link = NewLink();
     ASSERT_EQ(link->SetDescription("表計算ソフト"), S_OK);
     char small[6];

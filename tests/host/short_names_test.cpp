@@ -25,6 +25,7 @@ class ShortNamesTest : public MachineTest {
 };
 
 TEST_F(ShortNamesTest, NamesAreMadeAsWindows95MadeThem) {
+    SKIP_ON_WINE("Wine makes short names from a hash of the long name (PROG~FBU), not as Windows 95 did (PROGRA~1)");
     struct Case {
         const char* name;
         const char* shortName;
@@ -59,6 +60,7 @@ TEST_F(ShortNamesTest, NamesAreMadeAsWindows95MadeThem) {
 }
 
 TEST_F(ShortNamesTest, NumbersCountUpInSortedOrderAndStay) {
+    SKIP_ON_WINE("Wine makes short names from a hash of the long name (PROG~FBU), not as Windows 95 did (PROGRA~1)");
     ASSERT_TRUE(CreateDirectoryA("C:\\T", nullptr));
     for (const char* name : {"Program Files", "program data", "Programmer.txt", "PROGRA~3"}) WriteFile(std::string("C:\\T\\") + name, "");
     EXPECT_EQ(ShortPath("C:\\T\\program data"), "C:\\T\\PROGRA~1");
@@ -83,6 +85,7 @@ TEST_F(ShortNamesTest, NumbersCountUpInSortedOrderAndStay) {
 }
 
 TEST_F(ShortNamesTest, ShortPathsLeadToTheLongNames) {
+    SKIP_ON_WINE("Wine makes short names from a hash of the long name (PROG~FBU), not as Windows 95 did (PROGRA~1)");
     ASSERT_TRUE(CreateDirectoryA("C:\\Program Files\\My Product", nullptr));
     WriteFile("C:\\Program Files\\My Product\\Read me first.txt", "hello");
     ASSERT_TRUE(CreateDirectoryA("C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\セットアップ製品", nullptr));
@@ -129,5 +132,7 @@ TEST_F(ShortNamesTest, MissingPathsAndSmallBuffers) {
     EXPECT_EQ(GetShortPathNameA("C:\\Program Files", nullptr, 0), strlen("C:\\PROGRA~1") + 1);
     char exact[12];
     EXPECT_EQ(GetShortPathNameA("C:\\Program Files", exact, sizeof exact), strlen("C:\\PROGRA~1"));
-    EXPECT_STREQ(exact, "C:\\PROGRA~1");
+    if (!RunningOnWine()) {  // Wine's is PROG~FBU: of the same length
+        EXPECT_STREQ(exact, "C:\\PROGRA~1");
+    }
 }

@@ -48,8 +48,8 @@ class MachineTest : public ::testing::Test {
 // True when the tests run under Wine rather than on Windows or the host layer.
 bool RunningOnWine();
 // Skips the rest of the test under Wine, where Wine is known to differ from
-// Windows for the reason given.
+// the host layer for the reason given.
 #define SKIP_ON_WINE(reason) \
     do { \
-        if (RunningOnWine()) GTEST_SKIP() << "Wine differs from Windows: " << reason; \
+        if (RunningOnWine()) GTEST_SKIP() << "known difference under Wine: " << reason; \
     } while (0)

@@ -175,11 +175,18 @@ void MachineTest::WriteFile(const std::string& windowsPath, const std::string& c
 
 std::string MachineTest::ReadFile(const std::string& windowsPath) {
     std::string content;
+    char buffer[65536];
+    DWORD got = 0;
+    // A file held open without sharing is read through the handle that holds it.
+    auto lock = locks.find(Upper(windowsPath));
+    if (lock != locks.end()) {
+        SetFilePointer(lock->second, 0, nullptr, FILE_BEGIN);
+        while (::ReadFile(lock->second, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
+        return content;
+    }
     HANDLE file = CreateFileA(windowsPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return content;
-    char buffer[65536];
-    DWORD got = 0;
     while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
     CloseHandle(file);
     return content;
