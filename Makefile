@@ -9,7 +9,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-i686 binutils-mingw-w64-i686
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 WINE ?= 1
 
-.PHONY: demo test dist host-deps windows-deps wine-deps automation bench clean
+.PHONY: demo test dist host-deps windows-deps wine-deps automation host-tests-windows bench clean
 
 host-deps:
 	@tools/scripts/ensure-packages.sh $(HOST_PACKAGES)
@@ -26,9 +26,17 @@ automation: windows-deps
 	cmake -S tools/automation -B build/windows-tools -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
 	cmake --build build/windows-tools -j$(JOBS)
 
+# HOSTTESTS.EXE, the host layer's tests built for Windows, run under Wine.
+host-tests-windows: windows-deps
+	@tools/scripts/ensure-packages.sh googletest g++-mingw-w64-i686-posix
+	cmake -S tests/windows/host_tests -B build/windows-host-tests \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/tests/windows/host_tests/mingw-i686-posix.cmake
+	cmake --build build/windows-host-tests -j$(JOBS)
+
 ifeq ($(WINE),1)
-WINE_STAGE := wine-deps automation
-WINE_FLAGS := -DSETUP_WINE=ON -DAUTOMATE_EXE=$(CURDIR)/build/windows-tools/AUTOMATE.EXE
+WINE_STAGE := wine-deps automation host-tests-windows
+WINE_FLAGS := -DSETUP_WINE=ON -DAUTOMATE_EXE=$(CURDIR)/build/windows-tools/AUTOMATE.EXE \
+              -DHOSTTESTS_EXE=$(CURDIR)/build/windows-host-tests/HOSTTESTS.EXE
 else
 WINE_STAGE :=
 WINE_FLAGS := -DSETUP_WINE=OFF
