@@ -210,3 +210,16 @@ TEST_F(UninstallTest, AnAbsentProgramManagerIsNoError) {
     EXPECT_EQ(Remove("press 2\n"), 1);
     EXPECT_TRUE(HasLine(kRemovedLine)) << Transcript();
 }
+
+TEST_F(UninstallTest, TheStartMenuFolderLosesWhatCanGoAndStaysSilentlyOtherwise) {
+    Install();
+    const std::string folder = "C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\Foo\\";
+    WriteFile(folder + "MINE.LNK", "the user's own");
+    ASSERT_TRUE(CreateDirectoryA((folder + "SUB").c_str(), nullptr));
+    EXPECT_EQ(Remove("press 2\n"), 1);
+    EXPECT_FALSE(HasLine("messagebox")) << Transcript();
+    EXPECT_FALSE(Exists(folder + "MINE.LNK"));
+    EXPECT_FALSE(Exists(folder + "App.lnk"));
+    EXPECT_TRUE(Exists(folder + "SUB"));
+    EXPECT_TRUE(HasLine(kRemovedLine));
+}
