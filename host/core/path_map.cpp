@@ -62,12 +62,25 @@ Folder& Remember(const std::string& key, const std::string& hostDir, const struc
     return folder;
 }
 
+// Where the last level of path[0, end) starts: after its last backslash,
+// stepping over double-byte characters.
+size_t LastLevelStart(const std::string& path, size_t end) {
+    size_t start = 0;
+    for (size_t i = 0; i < end; ++i) {
+        if (IsLeadByte932((unsigned char)path[i]) && i + 1 < end) ++i;
+        else if (path[i] == '\\') start = i + 1;
+    }
+    return start;
+}
+
 // Finds a name in a folder: as written, else by case, else as a short name.
-bool FindIn(Folder& folder, const std::string& name932, std::string* hostPath, struct stat* st) {
+// `missingAsWritten`: a stat of the name as written in this folder has just failed.
+bool FindIn(Folder& folder, const std::string& name932, std::string* hostPath, struct stat* st,
+            bool missingAsWritten = false) {
     std::string utf8;
     if (!Cp932ToUtf8(name932, &utf8)) return false;
     *hostPath = folder.hostDir + "/" + utf8;
-    if (stat(hostPath->c_str(), st) == 0) return true;
+    if (!missingAsWritten && stat(hostPath->c_str(), st) == 0) return true;
     if (!folder.listed) ListFolder(folder);
     auto found = folder.byUpper.find(UpperAscii932(name932));
     if (found != folder.byUpper.end() && found->second != utf8) {
@@ -90,9 +103,8 @@ bool FindIn(Folder& folder, const std::string& name932, std::string* hostPath, s
 }
 
 // The folder of a full Windows directory path ending in '\', as it is now;
-// null when there is none.
-Folder* FolderOf(const DriveInfo& drive, const std::string& windowsDir) {
-    std::string key = FolderKey(drive, windowsDir);
+// null when there is none. `key` is FolderKey(drive, windowsDir).
+Folder* FolderOf(const DriveInfo& drive, const std::string& windowsDir, const std::string& key) {
     auto known = gFolders.find(key);
     if (known != gFolders.end()) {
         Folder& folder = known->second;
@@ -112,9 +124,10 @@ Folder* FolderOf(const DriveInfo& drive, const std::string& windowsDir) {
         if (stat(drive.hostDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
         return &Remember(key, drive.hostDir, st);
     }
-    std::string name = SplitPath(windowsDir.substr(0, windowsDir.size() - 1)).back();
-    std::string parentDir = windowsDir.substr(0, windowsDir.size() - 1 - name.size());
-    Folder* parent = FolderOf(drive, parentDir);
+    size_t start = LastLevelStart(windowsDir, windowsDir.size() - 1);
+    std::string name = windowsDir.substr(start, windowsDir.size() - 1 - start);
+    std::string parentDir = windowsDir.substr(0, start);
+    Folder* parent = FolderOf(drive, parentDir, FolderKey(drive, parentDir));
     std::string hostDir;
     if (!parent || !FindIn(*parent, name, &hostDir, &st) || !S_ISDIR(st.st_mode)) return nullptr;
     return &Remember(key, hostDir, st);
@@ -123,10 +136,11 @@ Folder* FolderOf(const DriveInfo& drive, const std::string& windowsDir) {
 // The path's last name and its directory (ending in '\'); a trailing
 // backslash is not a name.
 void SplitLastName(const std::string& fullPath, std::string* windowsDir, std::string* name) {
-    std::string path = fullPath;
-    if (path.size() > 3 && SplitPath(path).back().empty()) path.pop_back();
-    *name = path.size() > 3 ? SplitPath(path).back() : std::string();
-    *windowsDir = path.substr(0, path.size() - name->size());
+    size_t end = fullPath.size();
+    if (end > 3 && LastLevelStart(fullPath, end) == end) --end;
+    size_t start = end > 3 ? LastLevelStart(fullPath, end) : end;
+    name->assign(fullPath, start, end - start);
+    windowsDir->assign(fullPath, 0, start);
 }
 
 // The walk for a path whose folder does not exist: existing levels matched,
@@ -138,7 +152,7 @@ bool WalkMissing(const DriveInfo& drive, const std::string& fullPath, std::strin
         if (level.empty()) continue;
         std::string utf8;
         if (!Cp932ToUtf8(level, &utf8)) return false;
-        Folder* folder = existing ? FolderOf(drive, windowsDir) : nullptr;
+        Folder* folder = existing ? FolderOf(drive, windowsDir, FolderKey(drive, windowsDir)) : nullptr;
         struct stat st;
         std::string found;
         if (folder && FindIn(*folder, level, &found, &st)) {
@@ -160,7 +174,20 @@ PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct
     if (!drive) return PathLookup::kNoFolder;
     std::string windowsDir, name;
     SplitLastName(fullPath, &windowsDir, &name);
-    Folder* folder = FolderOf(*drive, windowsDir);
+    std::string key = FolderKey(*drive, windowsDir), tried;
+    auto known = gFolders.find(key);
+    if (known != gFolders.end() && !name.empty()) {
+        // A name that is there as written in a folder seen before needs no
+        // check of the folder: the host path itself leads to it.
+        std::string utf8;
+        if (!Cp932ToUtf8(name, &utf8)) return PathLookup::kNoFolder;
+        tried = known->second.hostDir + "/" + utf8;
+        if (stat(tried.c_str(), st) == 0) {
+            *hostPath = std::move(tried);
+            return PathLookup::kFound;
+        }
+    }
+    Folder* folder = FolderOf(*drive, windowsDir, key);
     if (!folder) return PathLookup::kNoFolder;
     if (name.empty()) {
         *hostPath = folder->hostDir;
@@ -168,7 +195,8 @@ PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct
     }
     std::string utf8;
     if (!Cp932ToUtf8(name, &utf8)) return PathLookup::kNoFolder;
-    return FindIn(*folder, name, hostPath, st) ? PathLookup::kFound : PathLookup::kMissing;
+    bool missingAsWritten = !tried.empty() && tried == folder->hostDir + "/" + utf8;
+    return FindIn(*folder, name, hostPath, st, missingAsWritten) ? PathLookup::kFound : PathLookup::kMissing;
 }
 
 bool MapToHost(const std::string& fullPath, std::string* hostPath) {

@@ -102,16 +102,17 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
     std::string directory, pattern;
     SplitLast(full, &directory, &pattern);
     std::string hostDir;
-    if (pattern.empty() || !host::MapToHost(directory, &hostDir)) {
+    bool wildcards = host::HasWildcards(pattern);
+    if (pattern.empty() || (wildcards && !host::MapToHost(directory, &hostDir))) {
         // A name that ends in a backslash is never found.
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     auto state = std::make_unique<FindState>();
-    if (!host::HasWildcards(pattern)) {
+    if (!wildcards) {
         std::string hostPath;
         struct stat st;
-        if (host::MapToHost(full, &hostPath) && stat(hostPath.c_str(), &st) == 0) {
+        if (host::LookUpPath(full, &hostPath, &st) == host::PathLookup::kFound) {
             std::string name932;
             size_t slash = hostPath.rfind('/');
             if (!host::Utf8ToCp932(hostPath.substr(slash + 1), &name932)) name932 = pattern;
