@@ -45,11 +45,14 @@ Balances Parse(const std::string& text) {
 }
 
 std::string Format(const Balances& balances) {
-    std::ostringstream out;
-    for (const auto& entry : balances)
-        out << entry.first << ' ' << entry.second.setupMb << ' ' << entry.second.freeBytes << ' '
-            << entry.second.hostDir << '\n';
-    return out.str();
+    std::string out;
+    for (const auto& entry : balances) {
+        out += entry.first;
+        out += ' ' + std::to_string(entry.second.setupMb) + ' ' + std::to_string(entry.second.freeBytes) + ' ';
+        out += entry.second.hostDir;
+        out += '\n';
+    }
+    return out;
 }
 
 // The drive's balance, started from its setup when there is none yet.
@@ -70,7 +73,9 @@ Balance* BalanceOf(Balances& balances, char drive) {
 struct BalanceFile {
     std::string path;
     int fd = -1;
-    pid_t owner = 0;  // a child process opens its own, so that its locks are its own
+    pid_t owner = 0;     // a child process opens its own, so that its locks are its own
+    std::string text;    // the file's text as last read or written here
+    Balances balances;   // that text parsed
 };
 BalanceFile gFile;
 
@@ -107,12 +112,21 @@ bool WithBalances(bool writer, Change change) {
         text.append(chunk, (size_t)got);
         if ((size_t)got < sizeof chunk) break;
     }
-    Balances balances = Parse(text);
+    // Mostly the text this process wrote last: it needs no parsing again.
+    if (text != gFile.text) {
+        gFile.balances = Parse(text);
+        gFile.text = text;
+    }
+    Balances balances = gFile.balances;
     bool ok = change(balances);
     if (ok && writer) {
         std::string out = Format(balances);
         ok = pwrite(fd, out.data(), out.size(), 0) == (ssize_t)out.size() &&
              (out.size() >= text.size() || ftruncate(fd, (off_t)out.size()) == 0);
+        if (ok) {
+            gFile.text = std::move(out);
+            gFile.balances = std::move(balances);
+        }
     }
     flock(fd, LOCK_UN);
     return ok;
