@@ -208,6 +208,15 @@ std::vector<std::string> SplitPath(const std::string& path) {
     return levels;
 }
 
+size_t LastLevelStart(const std::string& path, size_t end) {
+    size_t start = 0;
+    for (size_t i = 0; i < end; ++i) {
+        if (IsLeadByte932((unsigned char)path[i]) && i + 1 < end) ++i;
+        else if (path[i] == '\\') start = i + 1;
+    }
+    return start;
+}
+
 namespace {
 
 // Slashes become backslashes, stepping over double-byte characters.
@@ -222,9 +231,39 @@ std::string BackslashesOnly(const std::string& path) {
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+// FullWindowsPath of a path that is already full: "X:\" and levels that are
+// neither empty, "." nor "..", without a slash. False for any other path.
+bool FullAsItStands(const std::string& path, std::string* full) {
+    size_t size = path.size();
+    if (size < 3 || !IsDriveLetter(path[0]) || path[1] != ':' || path[2] != '\\') return false;
+    size_t levelStart = 3;
+    bool closingBackslash = false;
+    for (size_t i = 3; i <= size; ++i) {
+        if (i < size && IsLeadByte932((unsigned char)path[i]) && i + 1 < size) {
+            ++i;
+            continue;
+        }
+        if (i < size && path[i] == '/') return false;
+        if (i < size && path[i] != '\\') continue;
+        size_t length = i - levelStart;  // a level ends at a backslash or at the end
+        if (length == 0 && i < size) return false;
+        if ((length == 1 && path[levelStart] == '.') ||
+            (length == 2 && path[levelStart] == '.' && path[levelStart + 1] == '.'))
+            return false;
+        closingBackslash = length == 0;
+        levelStart = i + 1;
+    }
+    *full = path;
+    (*full)[0] = (char)toupper((unsigned char)path[0]);
+    // The closing backslash stays only where the byte before it is no lead byte.
+    if (size > 3 && closingBackslash && IsLeadByte932((unsigned char)path[size - 2])) full->pop_back();
+    return true;
+}
+
 }  // namespace
 
 bool FullWindowsPath(const std::string& input, std::string* full) {
+    if (FullAsItStands(input, full)) return true;
     std::string path = BackslashesOnly(input);
     if (path.empty()) return false;
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return false;  // UNC: not served

@@ -64,6 +64,9 @@ void ForgetHostPaths();
 
 // Splits a Windows path at its backslashes, double-byte aware.
 std::vector<std::string> SplitPath(const std::string& path);
+// Where the last level of path[0, end) starts, as SplitPath splits it: after
+// its last backslash, or 0.
+size_t LastLevelStart(const std::string& path, size_t end);
 
 // Per-process state of the running program.
 struct ProcessContext {

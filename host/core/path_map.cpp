@@ -62,17 +62,6 @@ Folder& Remember(const std::string& key, const std::string& hostDir, const struc
     return folder;
 }
 
-// Where the last level of path[0, end) starts: after its last backslash,
-// stepping over double-byte characters.
-size_t LastLevelStart(const std::string& path, size_t end) {
-    size_t start = 0;
-    for (size_t i = 0; i < end; ++i) {
-        if (IsLeadByte932((unsigned char)path[i]) && i + 1 < end) ++i;
-        else if (path[i] == '\\') start = i + 1;
-    }
-    return start;
-}
-
 // Finds a name in a folder: as written, else by case, else as a short name.
 // `missingAsWritten`: a stat of the name as written in this folder has just failed.
 bool FindIn(Folder& folder, const std::string& name932, std::string* hostPath, struct stat* st,

@@ -38,7 +38,9 @@ DWORD MissingError(const std::string& hostPath) {
     return ParentIsDirectory(hostPath) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
 }
 
-bool EndsInBackslash(const std::string& full) { return full.size() > 3 && host::SplitPath(full).back().empty(); }
+bool EndsInBackslash(const std::string& full) {
+    return full.size() > 3 && host::LastLevelStart(full, full.size()) == full.size();
+}
 
 bool IsReadOnly(const struct stat& st) { return !(st.st_mode & 0222); }
 bool IsHidden(const struct stat& st) { return (st.st_mode & S_ISVTX) != 0; }
