@@ -97,3 +97,15 @@ TEST_F(PathCacheTest, NamesMadeAndRemovedBetweenCallsAreSeenInAnyCase) {
     EXPECT_TRUE(CopyFileA("C:\\A\\G.TXT", "C:\\A\\README.TXT\\G.TXT", TRUE));
     EXPECT_EQ(ReadFile("C:\\A\\ReadMe.txt\\G.TXT"), "g");
 }
+
+TEST_F(PathCacheTest, ANameMadeByAnotherProgramAfterAMissIsFound) {
+    EXPECT_EQ(GetFileAttributesA("C:\\A\\NEW.TXT"), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(CopyFileA("C:\\A\\F.TXT", "C:\\A\\MADE.TXT", TRUE));
+    WriteFile("C:\\A\\new.txt", "n");  // not through the calls under test
+    EXPECT_FALSE(CopyFileA("C:\\A\\F.TXT", "C:\\A\\NEW.TXT", TRUE));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_EXISTS);
+    EXPECT_EQ(FoundName("C:\\A\\NEW.TXT"), "new.txt");
+    ASSERT_TRUE(CopyFileA("C:\\A\\F.TXT", "C:\\A\\NEW.TXT", FALSE));
+    EXPECT_EQ(ReadFile("C:\\A\\new.txt"), "f");
+    EXPECT_EQ(Names("C:\\A\\*"), (std::set<std::string>{".", "..", "F.TXT", "MADE.TXT", "new.txt"}));
+}
