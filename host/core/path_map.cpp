@@ -4,7 +4,9 @@
 // the host folder's stamp before each use, so that a path costs a stat or
 // two instead of a walk of every level and a read of its folder.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <unordered_map>
 
@@ -17,11 +19,40 @@ namespace host {
 
 namespace {
 
+// A descriptor of a folder itself (O_PATH), closed with its entry.
+class FolderFd {
+  public:
+    FolderFd() = default;
+    FolderFd(FolderFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    FolderFd& operator=(FolderFd&& other) noexcept {
+        if (this != &other) {
+            Close();
+            fd_ = other.fd_;
+            other.fd_ = -1;
+        }
+        return *this;
+    }
+    ~FolderFd() { Close(); }
+    // The descriptor, opened on first use; -1 when the folder cannot be opened.
+    int Get(const std::string& hostDir) {
+        if (fd_ < 0) fd_ = open(hostDir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        return fd_;
+    }
+
+  private:
+    void Close() {
+        if (fd_ >= 0) close(fd_);
+        fd_ = -1;
+    }
+    int fd_ = -1;
+};
+
 struct Folder {
     std::string hostDir;   // the host folder
     FileStamp stamp;       // the folder as last seen
     bool listed = false;   // byUpper holds every name
     std::unordered_map<std::string, std::string> byUpper;  // upper-cased 932 name -> host name
+    FolderFd fd;           // for the folder's stamp after this process made a name in it
 };
 
 std::unordered_map<std::string, Folder> gFolders;  // drive folder + upper-cased Windows directory -> folder
@@ -221,9 +252,14 @@ void NoteHostNameMade(const std::string& hostPath) {
     if (known == gFolders.end()) return;
     Folder& folder = known->second;
     std::string name932;
-    if (folder.listed && Utf8ToCp932(hostPath.substr(slash + 1), &name932)) {
+    struct stat st;
+    int fd = folder.fd.Get(folder.hostDir);
+    // The caller has just reached the folder by its path, so the folder
+    // opened is the one at that path: its status is read without a walk.
+    if (folder.listed && Utf8ToCp932(hostPath.substr(slash + 1), &name932) && fd >= 0 && fstat(fd, &st) == 0 &&
+        st.st_ino == folder.stamp.inode) {
         folder.byUpper.emplace(UpperAscii932(name932), hostPath.substr(slash + 1));
-        folder.stamp = StampOf(folder.hostDir);
+        folder.stamp = StampOf(st);
     } else {
         folder.listed = false;
         folder.byUpper.clear();
