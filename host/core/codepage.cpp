@@ -73,10 +73,6 @@ std::string AnsiFromUtf8(const std::string& utf8) {
     return utf8;
 }
 
-bool IsLeadByte932(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 std::string UpperAscii932(const std::string& text) {
     std::string out = text;
     for (size_t i = 0; i < out.size(); ++i) {

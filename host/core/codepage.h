@@ -14,8 +14,10 @@ bool Utf8ToCp932(const std::string& utf8, std::string* text);
 std::string DisplayUtf8(const std::string& cp932);
 std::string AnsiFromUtf8(const std::string& utf8);
 
-// True for a code page 932 lead byte.
-bool IsLeadByte932(unsigned char byte);
+// True for a code page 932 lead byte. Inline: path scans ask it of every byte.
+inline bool IsLeadByte932(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 // Upper-cases ASCII letters only, stepping over double-byte characters.
 std::string UpperAscii932(const std::string& text);
 // Compares two code page 932 texts without regard to ASCII case.
