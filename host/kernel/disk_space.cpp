@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstring>
 #include <map>
 #include <sstream>
 
@@ -69,24 +71,32 @@ Balance* BalanceOf(Balances& balances, char drive) {
     return &balance;
 }
 
-// The balance file, kept open between calls (every copy charges its drive).
+// The balance file, kept open and mapped between calls (every copy charges
+// its drive). Through the shared mapping a charge reads and writes the
+// file's pages without a read or write call, which would each also stamp
+// the file's times.
+constexpr size_t kMapBytes = 4096;  // the part of the file that is mapped
 struct BalanceFile {
     std::string path;
     int fd = -1;
-    pid_t owner = 0;     // a child process opens its own, so that its locks are its own
-    std::string text;    // the file's text as last read or written here
-    Balances balances;   // that text parsed
+    pid_t owner = 0;         // a child process opens its own, so that its locks are its own
+    char* map = nullptr;     // the file's first kMapBytes, shared with every process; null when not mapped
+    std::string text;        // the file's text as last read or written here
+    Balances balances;       // that text parsed
 };
 BalanceFile gFile;
 
+void CloseBalanceFile() {
+    if (gFile.map) munmap(gFile.map, kMapBytes);
+    gFile.map = nullptr;
+    if (gFile.fd >= 0) close(gFile.fd);
+    gFile.fd = -1;
+}
+
 int BalanceFd() {
     std::string path = StatePath(kBalanceFile);
-    struct stat st;
-    if (gFile.fd >= 0 &&
-        (gFile.path != path || gFile.owner != getpid() || fstat(gFile.fd, &st) != 0 || st.st_nlink == 0)) {
-        close(gFile.fd);  // another machine, or the file was removed with its machine
-        gFile.fd = -1;
-    }
+    if (gFile.fd >= 0 && (gFile.path != path || gFile.owner != getpid()))
+        CloseBalanceFile();  // another machine, or a child process's copies of the parent's
     if (gFile.fd < 0) {
         gFile.fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         gFile.path = path;
@@ -95,16 +105,32 @@ int BalanceFd() {
     return gFile.fd;
 }
 
-// Runs `change` over the balances with the state file locked (shared for a
-// reader), and writes them back when it reports a change.
-template <class Change>
-bool WithBalances(bool writer, Change change) {
-    int fd = BalanceFd();
-    if (fd < 0) {
-        Balances none;  // no state to keep: count from the setup alone
-        return change(none);
+// Opens and locks the balance file (shared for a reader); false when it
+// cannot be opened. *st is the locked file's status.
+bool LockBalanceFile(bool writer, struct stat* st) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int fd = BalanceFd();
+        if (fd < 0) return false;
+        flock(fd, writer ? LOCK_EX : LOCK_SH);
+        if (fstat(fd, st) == 0 && st->st_nlink > 0) return true;
+        flock(fd, LOCK_UN);
+        CloseBalanceFile();  // the file was removed with its machine: open the new one
     }
-    flock(fd, writer ? LOCK_EX : LOCK_SH);
+    return false;
+}
+
+// The mapping of the locked file, when its text fits in it; null otherwise.
+char* MappedText(const struct stat& st) {
+    if (st.st_size <= 0 || (size_t)st.st_size > kMapBytes) return nullptr;
+    if (!gFile.map) {
+        void* map = mmap(nullptr, kMapBytes, PROT_READ | PROT_WRITE, MAP_SHARED, gFile.fd, 0);
+        if (map == MAP_FAILED) return nullptr;
+        gFile.map = static_cast<char*>(map);
+    }
+    return gFile.map;
+}
+
+std::string ReadText(int fd) {
     std::string text;
     char chunk[4096];
     ssize_t got;
@@ -112,6 +138,33 @@ bool WithBalances(bool writer, Change change) {
         text.append(chunk, (size_t)got);
         if ((size_t)got < sizeof chunk) break;
     }
+    return text;
+}
+
+// Replaces the locked file's text, whose size was `oldSize`.
+bool WriteText(int fd, char* map, const std::string& out, size_t oldSize) {
+    if (map && !out.empty() && out.size() <= kMapBytes) {
+        // Bytes past the end of a file are not kept: the size is set first.
+        if (out.size() != oldSize && ftruncate(fd, (off_t)out.size()) != 0) return false;
+        memcpy(map, out.data(), out.size());
+        return true;
+    }
+    return pwrite(fd, out.data(), out.size(), 0) == (ssize_t)out.size() &&
+           (out.size() >= oldSize || ftruncate(fd, (off_t)out.size()) == 0);
+}
+
+// Runs `change` over the balances with the state file locked (shared for a
+// reader), and writes them back when it reports a change.
+template <class Change>
+bool WithBalances(bool writer, Change change) {
+    struct stat st;
+    if (!LockBalanceFile(writer, &st)) {
+        Balances none;  // no state to keep: count from the setup alone
+        return change(none);
+    }
+    int fd = gFile.fd;
+    char* map = MappedText(st);
+    std::string text = map ? std::string(map, (size_t)st.st_size) : ReadText(fd);
     // Mostly the text this process wrote last: it needs no parsing again.
     if (text != gFile.text) {
         gFile.balances = Parse(text);
@@ -121,8 +174,7 @@ bool WithBalances(bool writer, Change change) {
     bool ok = change(balances);
     if (ok && writer) {
         std::string out = Format(balances);
-        ok = pwrite(fd, out.data(), out.size(), 0) == (ssize_t)out.size() &&
-             (out.size() >= text.size() || ftruncate(fd, (off_t)out.size()) == 0);
+        ok = WriteText(fd, map, out, text.size());
         if (ok) {
             gFile.text = std::move(out);
             gFile.balances = std::move(balances);
