@@ -71,19 +71,6 @@ std::string FolderKey(const DriveInfo& drive, const std::string& windowsDir) {
     return drive.hostDir + "\n" + UpperAscii932(windowsDir);
 }
 
-bool IsAscii(const std::string& text) {
-    for (unsigned char c : text)
-        if (c >= 0x80) return false;
-    return true;
-}
-
-// True when the folder's list of names shows that it has no entry named
-// `name932` in any case. Only ASCII names: every other one may have more
-// than one code page 932 spelling of the same host name.
-bool ListedAsMissing(const Folder& folder, const std::string& name932) {
-    return folder.listed && IsAscii(name932) && folder.byUpper.count(UpperAscii932(name932)) == 0;
-}
-
 void ListFolder(Folder& folder) {
     folder.byUpper.clear();
     if (DIR* dir = opendir(folder.hostDir.c_str())) {
@@ -209,7 +196,7 @@ PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct
     SplitLastName(fullPath, &windowsDir, &name);
     std::string key = FolderKey(*drive, windowsDir), tried;
     auto known = gFolders.find(key);
-    if (known != gFolders.end() && !name.empty() && !ListedAsMissing(known->second, name)) {
+    if (known != gFolders.end() && !name.empty()) {
         // A name that is there as written in a folder seen before needs no
         // check of the folder: the host path itself leads to it.
         std::string utf8;
@@ -228,10 +215,10 @@ PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct
     }
     std::string utf8;
     if (!Cp932ToUtf8(name, &utf8)) return PathLookup::kNoFolder;
-    // Missing as written: just seen so, or not among the names of a folder
-    // that is as it was when they were read.
-    bool missingAsWritten =
-        (!tried.empty() && tried == folder->hostDir + "/" + utf8) || ListedAsMissing(*folder, name);
+    // A name is looked for as written even when the folder's list lacks it:
+    // a folder changed within the clock's tick keeps its stamp, so the list
+    // may miss a name another writer has just made.
+    bool missingAsWritten = !tried.empty() && tried == folder->hostDir + "/" + utf8;
     return FindIn(*folder, name, hostPath, st, missingAsWritten) ? PathLookup::kFound : PathLookup::kMissing;
 }
 
