@@ -54,9 +54,9 @@ void FillFindData(const std::string& name, const struct stat& st, const std::str
 
 // Splits a full path into its directory (with backslash) and last level.
 void SplitLast(const std::string& full, std::string* directory, std::string* last) {
-    std::vector<std::string> levels = host::SplitPath(full);
-    *last = levels.back();
-    *directory = full.substr(0, full.size() - last->size());
+    size_t start = host::LastLevelStart(full, full.size());
+    last->assign(full, start, std::string::npos);
+    directory->assign(full, 0, start);
 }
 
 DWORD ErrnoToError(int error) {
