@@ -59,6 +59,16 @@ PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct
 // Tells the path cache about a name this process has just made, so that the
 // folder's names need not be read again.
 void NoteHostNameMade(const std::string& hostPath);
+// A host file for the *at calls (openat, unlinkat): the descriptor of its
+// folder and its name there when the last LookUpPath checked that folder's
+// path, which spares a walk of the whole path; else AT_FDCWD and the whole
+// path. For use in the same call, right after that lookup; `hostPath` must
+// outlive it.
+struct HostAt {
+    int dir;           // a folder's descriptor, or AT_FDCWD
+    const char* name;  // within hostPath
+};
+HostAt HostAtOf(const std::string& hostPath);
 // Drops what is remembered about the machine's folders.
 void ForgetHostPaths();
 

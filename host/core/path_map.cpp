@@ -48,16 +48,37 @@ class FolderFd {
 };
 
 struct Folder {
-    std::string hostDir;   // the host folder
-    FileStamp stamp;       // the folder as last seen
-    bool listed = false;   // byUpper holds every name
+    std::string hostDir;    // the host folder
+    FileStamp stamp;        // the folder as last seen
+    bool listed = false;    // byUpper holds every name
     std::unordered_map<std::string, std::string> byUpper;  // upper-cased 932 name -> host name
-    FolderFd fd;           // for the folder's stamp after this process made a name in it
+    FolderFd fd;            // the folder itself, for calls relative to it once its path is checked
+    ino_t fdInode = 0;      // the inode fd was opened on
+    unsigned long checkedBy = 0;  // the lookup that last checked the folder's path (gLookUps)
 };
 
 std::unordered_map<std::string, Folder> gFolders;  // drive folder + upper-cased Windows directory -> folder
 std::unordered_map<std::string, std::string> gKeyOfHostDir;  // host folder -> its key in gFolders
 constexpr size_t kMaxFolders = 256;
+unsigned long gLookUps = 0;  // LookUpPath calls so far
+
+// The folder's descriptor, when it is of the folder its stamp is of; -1
+// otherwise. Good where the folder's path was just checked: then that path
+// leads to this folder, and a call relative to it needs no walk of the path.
+int CheckedFd(Folder& folder) {
+    int fd = folder.fd.Get(folder.hostDir);
+    if (fd >= 0 && folder.fdInode == 0) {
+        struct stat st;
+        folder.fdInode = fstat(fd, &st) == 0 ? st.st_ino : 0;
+    }
+    return fd >= 0 && folder.fdInode == folder.stamp.inode ? fd : -1;
+}
+
+// The status of a name in a folder whose path was just checked.
+int StatIn(Folder& folder, const std::string& name, struct stat* st) {
+    int fd = CheckedFd(folder);
+    return fd >= 0 ? fstatat(fd, name.c_str(), st, 0) : stat((folder.hostDir + "/" + name).c_str(), st);
+}
 
 const DriveInfo* DriveOf(const std::string& fullPath) {
     if (fullPath.size() < 3 || fullPath[1] != ':' || fullPath[2] != '\\') return nullptr;
@@ -89,32 +110,32 @@ Folder& Remember(const std::string& key, const std::string& hostDir, const struc
     folder = Folder();
     folder.hostDir = hostDir;
     folder.stamp = StampOf(st);
+    folder.checkedBy = gLookUps;
     gKeyOfHostDir[hostDir] = key;
     return folder;
 }
 
-// Finds a name in a folder: as written, else by case, else as a short name.
-// `missingAsWritten`: a stat of the name as written in this folder has just failed.
+// Finds a name in a folder whose path was just checked: as written, else by
+// case, else as a short name. `missingAsWritten`: a stat of the name as
+// written in this folder has just failed.
 bool FindIn(Folder& folder, const std::string& name932, std::string* hostPath, struct stat* st,
             bool missingAsWritten = false) {
     std::string utf8;
     if (!Cp932ToUtf8(name932, &utf8)) return false;
     *hostPath = folder.hostDir + "/" + utf8;
-    if (!missingAsWritten && stat(hostPath->c_str(), st) == 0) return true;
+    if (!missingAsWritten && StatIn(folder, utf8, st) == 0) return true;
     if (!folder.listed) ListFolder(folder);
     auto found = folder.byUpper.find(UpperAscii932(name932));
     if (found != folder.byUpper.end() && found->second != utf8) {
-        std::string path = folder.hostDir + "/" + found->second;
-        if (stat(path.c_str(), st) == 0) {
-            *hostPath = path;
+        if (StatIn(folder, found->second, st) == 0) {
+            *hostPath = folder.hostDir + "/" + found->second;
             return true;
         }
     }
     std::string longName;
     if (LongNameOfShort(folder.hostDir, name932, &longName)) {
-        std::string path = folder.hostDir + "/" + longName;
-        if (stat(path.c_str(), st) == 0) {
-            *hostPath = path;
+        if (StatIn(folder, longName, st) == 0) {
+            *hostPath = folder.hostDir + "/" + longName;
             return true;
         }
     }
@@ -129,6 +150,7 @@ Folder* FolderOf(const DriveInfo& drive, const std::string& windowsDir, const st
     if (known != gFolders.end()) {
         Folder& folder = known->second;
         FileStamp stamp = StampOf(folder.hostDir);
+        if (stamp.exists && stamp.inode == folder.stamp.inode) folder.checkedBy = gLookUps;
         if (stamp == folder.stamp) return &folder;
         if (stamp.exists && stamp.inode == folder.stamp.inode) {  // the same folder, with other names
             folder.stamp = stamp;
@@ -194,11 +216,15 @@ PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct
     if (!drive) return PathLookup::kNoFolder;
     std::string windowsDir, name;
     SplitLastName(fullPath, &windowsDir, &name);
+    ++gLookUps;
     std::string key = FolderKey(*drive, windowsDir), tried;
     auto known = gFolders.find(key);
-    if (known != gFolders.end() && !name.empty()) {
-        // A name that is there as written in a folder seen before needs no
-        // check of the folder: the host path itself leads to it.
+    // A name that is there as written in a folder seen before needs no check
+    // of the folder: the host path itself leads to it. A name the folder's
+    // list lacks is likely new, and is looked for after the folder's check,
+    // relative to the folder.
+    if (known != gFolders.end() && !name.empty() &&
+        !(known->second.listed && known->second.byUpper.count(UpperAscii932(name)) == 0)) {
         std::string utf8;
         if (!Cp932ToUtf8(name, &utf8)) return PathLookup::kNoFolder;
         tried = known->second.hostDir + "/" + utf8;
@@ -240,7 +266,7 @@ void NoteHostNameMade(const std::string& hostPath) {
     Folder& folder = known->second;
     std::string name932;
     struct stat st;
-    int fd = folder.fd.Get(folder.hostDir);
+    int fd = CheckedFd(folder);
     // The caller has just reached the folder by its path, so the folder
     // opened is the one at that path: its status is read without a walk.
     if (folder.listed && Utf8ToCp932(hostPath.substr(slash + 1), &name932) && fd >= 0 && fstat(fd, &st) == 0 &&
@@ -251,6 +277,19 @@ void NoteHostNameMade(const std::string& hostPath) {
         folder.listed = false;
         folder.byUpper.clear();
     }
+}
+
+HostAt HostAtOf(const std::string& hostPath) {
+    size_t slash = hostPath.rfind('/');
+    auto key = slash == std::string::npos ? gKeyOfHostDir.end() : gKeyOfHostDir.find(hostPath.substr(0, slash));
+    if (key != gKeyOfHostDir.end()) {
+        auto known = gFolders.find(key->second);
+        if (known != gFolders.end() && known->second.checkedBy == gLookUps) {
+            int fd = CheckedFd(known->second);
+            if (fd >= 0) return HostAt{fd, hostPath.c_str() + slash + 1};
+        }
+    }
+    return HostAt{AT_FDCWD, hostPath.c_str()};
 }
 
 void ForgetHostPaths() {

@@ -94,11 +94,11 @@ mode_t CreatedMode() {
 
 // Writes the copy over the host file at `target`, whose mode is `targetMode`
 // (as made, for a new file); false with errno set.
-bool WriteCopy(const std::string& sourceHost, const struct stat& source, const std::string& targetHost,
+bool WriteCopy(const std::string& sourceHost, const struct stat& source, const host::HostAt& targetAt,
                mode_t targetMode) {
     int in = open(sourceHost.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return false;
-    int out = open(targetHost.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int out = openat(targetAt.dir, targetAt.name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (out < 0) {
         int error = errno;
         close(in);
@@ -149,9 +149,10 @@ BOOL CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists) {
     char drive = targetFull[0];
     unsigned long long oldSize = exists ? (unsigned long long)target.st_size : 0;
     if (!host::ChargeFileSize(drive, oldSize, (unsigned long long)source.st_size)) return Fail(ERROR_DISK_FULL);
-    if (!WriteCopy(sourceHost, source, targetHost, exists ? target.st_mode : CreatedMode())) {
+    host::HostAt targetAt = host::HostAtOf(targetHost);
+    if (!WriteCopy(sourceHost, source, targetAt, exists ? target.st_mode : CreatedMode())) {
         DWORD error = ErrnoError(errno);
-        unlink(targetHost.c_str());  // never a part of a file left as a copy
+        unlinkat(targetAt.dir, targetAt.name, 0);  // never a part of a file left as a copy
         host::ChargeFileSize(drive, (unsigned long long)source.st_size, 0);
         return Fail(error);
     }
