@@ -279,6 +279,8 @@ bool FullWindowsPath(const std::string& input, std::string* full) {
         combined = cwd.substr(0, 2) + path;
     } else {
         combined = cwd + "\\" + path;
+        // Mostly a name below the current directory, full once joined to it.
+        if (FullAsItStands(cwd.size() == 3 ? cwd + path : combined, full)) return true;
     }
     bool trailing = combined.size() > 3 && combined.back() == '\\' &&
                     !(combined.size() >= 2 && IsLeadByte932((unsigned char)combined[combined.size() - 2]));
