@@ -89,7 +89,20 @@ const DriveInfo* DriveOf(const std::string& fullPath) {
 // The key of a Windows directory (ending in '\'): another machine, or a drive
 // mounted elsewhere, has other folders.
 std::string FolderKey(const DriveInfo& drive, const std::string& windowsDir) {
-    return drive.hostDir + "\n" + UpperAscii932(windowsDir);
+    std::string key;
+    key.reserve(drive.hostDir.size() + 1 + windowsDir.size());
+    key += drive.hostDir;
+    key += '\n';
+    for (size_t i = 0; i < windowsDir.size(); ++i) {  // as UpperAscii932
+        unsigned char c = (unsigned char)windowsDir[i];
+        if (IsLeadByte932(c) && i + 1 < windowsDir.size()) {
+            key += windowsDir[i++];
+            key += windowsDir[i];
+        } else {
+            key += (char)(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        }
+    }
+    return key;
 }
 
 void ListFolder(Folder& folder) {
@@ -178,9 +191,9 @@ Folder* FolderOf(const DriveInfo& drive, const std::string& windowsDir, const st
 // The path's last name and its directory (ending in '\'); a trailing
 // backslash is not a name.
 void SplitLastName(const std::string& fullPath, std::string* windowsDir, std::string* name) {
-    size_t end = fullPath.size();
-    if (end > 3 && LastLevelStart(fullPath, end) == end) --end;
-    size_t start = end > 3 ? LastLevelStart(fullPath, end) : end;
+    size_t end = fullPath.size(), start = LastLevelStart(fullPath, end);
+    if (end > 3 && start == end) start = LastLevelStart(fullPath, --end);
+    if (end <= 3) start = end;
     name->assign(fullPath, start, end - start);
     windowsDir->assign(fullPath, 0, start);
 }
