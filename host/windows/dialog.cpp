@@ -38,6 +38,14 @@ const DialogTemplate* LookupTemplate(LPCSTR name) {
     return FindDialogTemplate(id);
 }
 
+HWND FirstTabStop(const Window& dialog) {
+    for (HWND child : dialog.children) {
+        Window* control = FindWindowObject(child);
+        if (control && control->visible && control->enabled && (control->style & WS_TABSTOP)) return child;
+    }
+    return nullptr;
+}
+
 Window& BuildDialog(const DialogTemplate& dialog, Role role, HWND parent, DLGPROC procedure) {
     Window& window = CreateWindowObject(role, "#32770", parent);
     HWND handle = window.handle;
@@ -94,14 +102,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC dial
     host::WindowGuard guard(handle);
     modal.top = handle;
     window.modal = &modal;
-    HWND first = nullptr;
-    for (HWND child : window.children) {
-        Window* control = FindWindowObject(child);
-        if (control && control->visible && control->enabled && (control->style & WS_TABSTOP)) {
-            first = child;
-            break;
-        }
-    }
+    HWND first = host::FirstTabStop(window);
     if (SendMessageA(handle, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), initParam) && first) SetFocus(first);
     if (!modal.ended) {
         if (Window* shown = FindWindowObject(handle)) shown->visible = true;

@@ -68,14 +68,7 @@ bool MakePage(Sheet& sheet, int index) {
     window.units = RECT{kMargin, kMargin, kMargin + width, kMargin + height};
     window.rect = PixelsFromUnits(kMargin, kMargin, width, height);
     page.window = window.handle;
-    HWND first = nullptr;
-    for (HWND child : window.children) {
-        Window* control = FindWindowObject(child);
-        if (control && control->visible && control->enabled && (control->style & WS_TABSTOP)) {
-            first = child;
-            break;
-        }
-    }
+    HWND first = FirstTabStop(window);
     SendMessageA(page.window, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), reinterpret_cast<LPARAM>(&page.record));
     return IsWindow(page.window);
 }

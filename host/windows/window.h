@@ -95,6 +95,8 @@ void ClickButton(Window& button);
 const DialogTemplate* LookupTemplate(LPCSTR name);
 // Builds a dialog window and its controls, hidden; the caller sends WM_INITDIALOG.
 Window& BuildDialog(const DialogTemplate& dialog, Role role, HWND parent, DLGPROC procedure);
+// The first visible, enabled tab stop of a dialog: WM_INITDIALOG's wParam.
+HWND FirstTabStop(const Window& dialog);
 // Destroys a window at the end of a scope, on every path out.
 class WindowGuard {
   public:
