@@ -36,35 +36,35 @@ class PathCacheTest : public MachineTest {
   protected:
     void SetUp() override {
         MachineTest::SetUp();
-        ASSERT_TRUE(CreateDirectoryA("C:\\A", nullptr));
-        WriteFile("C:\\A\\F.TXT", "f");
-        ASSERT_NE(GetFileAttributesA("C:\\A\\F.TXT"), INVALID_FILE_ATTRIBUTES);
+        ASSERT_TRUE(CreateDirectoryA("C:\\CACHED", nullptr));
+        WriteFile("C:\\CACHED\\F.TXT", "f");
+        ASSERT_NE(GetFileAttributesA("C:\\CACHED\\F.TXT"), INVALID_FILE_ATTRIBUTES);
     }
 };
 
 TEST_F(PathCacheTest, AFolderRenamedAwayIsNotFollowed) {
-    ASSERT_TRUE(MoveFileExA("C:\\A", "C:\\B", 0));
-    EXPECT_EQ(GetFileAttributesA("C:\\A\\F.TXT"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(FoundName("C:\\A\\F.TXT"), "");
-    EXPECT_FALSE(SetFileAttributesA("C:\\A\\F.TXT", FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(CopyFileA("C:\\A\\F.TXT", "C:\\B\\G.TXT", FALSE));
+    ASSERT_TRUE(MoveFileExA("C:\\CACHED", "C:\\MOVED", 0));
+    EXPECT_EQ(GetFileAttributesA("C:\\CACHED\\F.TXT"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(FoundName("C:\\CACHED\\F.TXT"), "");
+    EXPECT_FALSE(SetFileAttributesA("C:\\CACHED\\F.TXT", FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(CopyFileA("C:\\CACHED\\F.TXT", "C:\\MOVED\\G.TXT", FALSE));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
-    EXPECT_FALSE(CopyFileA("C:\\B\\F.TXT", "C:\\A\\G.TXT", FALSE));
+    EXPECT_FALSE(CopyFileA("C:\\MOVED\\F.TXT", "C:\\CACHED\\G.TXT", FALSE));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(FoundName("C:\\B\\F.TXT"), "F.TXT");
-    EXPECT_EQ(ReadFile("C:\\B\\F.TXT"), "f");
+    EXPECT_EQ(FoundName("C:\\MOVED\\F.TXT"), "F.TXT");
+    EXPECT_EQ(ReadFile("C:\\MOVED\\F.TXT"), "f");
 }
 
 TEST_F(PathCacheTest, AFolderMadeAgainInAnotherCaseIsFoundByIt) {
-    ASSERT_TRUE(DeleteFileA("C:\\A\\F.TXT"));
-    ASSERT_TRUE(RemoveDirectoryA("C:\\A"));
-    ASSERT_TRUE(CreateDirectoryA("C:\\a", nullptr));
-    EXPECT_EQ(FoundName("C:\\A"), "a");
+    ASSERT_TRUE(DeleteFileA("C:\\CACHED\\F.TXT"));
+    ASSERT_TRUE(RemoveDirectoryA("C:\\CACHED"));
+    ASSERT_TRUE(CreateDirectoryA("C:\\cached", nullptr));
+    EXPECT_EQ(FoundName("C:\\CACHED"), "cached");
     WriteFile("C:\\SOURCE.TXT", "s");
-    ASSERT_TRUE(CopyFileA("C:\\SOURCE.TXT", "C:\\A\\F.TXT", FALSE));
-    EXPECT_EQ(FoundName("C:\\a\\f.txt"), "F.TXT");
-    EXPECT_EQ(ReadFile("C:\\a\\F.TXT"), "s");
-    EXPECT_EQ(Names("C:\\*"), (std::set<std::string>{"a", "Program Files", "SOURCE.TXT", "WINDOWS"}));
+    ASSERT_TRUE(CopyFileA("C:\\SOURCE.TXT", "C:\\CACHED\\F.TXT", FALSE));
+    EXPECT_EQ(FoundName("C:\\cached\\f.txt"), "F.TXT");
+    EXPECT_EQ(ReadFile("C:\\cached\\F.TXT"), "s");
+    EXPECT_EQ(Names("C:\\CACHED*"), (std::set<std::string>{"cached"}));
 }
 
 TEST_F(PathCacheTest, NamesMadeAndRemovedBetweenCallsAreSeenInAnyCase) {
@@ -75,37 +75,37 @@ TEST_F(PathCacheTest, NamesMadeAndRemovedBetweenCallsAreSeenInAnyCase) {
         const char* expectedName;  // as a search for C:\A\README.TXT reports it; empty: none
     };
     auto check = [](const Step& step) {
-        EXPECT_EQ(FoundName("C:\\A\\README.TXT"), step.expectedName) << step.what;
-        EXPECT_EQ(GetFileAttributesA("C:\\a\\readme.TXT") != INVALID_FILE_ATTRIBUTES, step.expectedName[0] != 0)
+        EXPECT_EQ(FoundName("C:\\CACHED\\README.TXT"), step.expectedName) << step.what;
+        EXPECT_EQ(GetFileAttributesA("C:\\cached\\readme.TXT") != INVALID_FILE_ATTRIBUTES, step.expectedName[0] != 0)
             << step.what;
     };
     check({"at first", ""});
-    ASSERT_TRUE(CopyFileA("C:\\A\\F.TXT", "C:\\A\\readme.txt", TRUE));
+    ASSERT_TRUE(CopyFileA("C:\\CACHED\\F.TXT", "C:\\CACHED\\readme.txt", TRUE));
     check({"copied as readme.txt", "readme.txt"});
-    ASSERT_TRUE(DeleteFileA("C:\\A\\README.TXT"));
+    ASSERT_TRUE(DeleteFileA("C:\\CACHED\\README.TXT"));
     check({"deleted", ""});
-    ASSERT_TRUE(MoveFileExA("C:\\A\\F.TXT", "C:\\A\\ReadMe.Txt", 0));
+    ASSERT_TRUE(MoveFileExA("C:\\CACHED\\F.TXT", "C:\\CACHED\\ReadMe.Txt", 0));
     check({"renamed to ReadMe.Txt", "ReadMe.Txt"});
-    WriteFile("C:\\A\\G.TXT", "g");
-    ASSERT_TRUE(CopyFileA("C:\\A\\G.TXT", "C:\\A\\README.TXT", FALSE));
+    WriteFile("C:\\CACHED\\G.TXT", "g");
+    ASSERT_TRUE(CopyFileA("C:\\CACHED\\G.TXT", "C:\\CACHED\\README.TXT", FALSE));
     check({"copied over in another case", "ReadMe.Txt"});
-    EXPECT_EQ(ReadFile("C:\\A\\readme.txt"), "g");
-    EXPECT_EQ(Names("C:\\A\\*.TXT"), (std::set<std::string>{"G.TXT", "ReadMe.Txt"}));
-    ASSERT_TRUE(DeleteFileA("C:\\A\\README.TXT"));
-    ASSERT_TRUE(CreateDirectoryA("C:\\A\\ReadMe.txt", nullptr));
+    EXPECT_EQ(ReadFile("C:\\CACHED\\readme.txt"), "g");
+    EXPECT_EQ(Names("C:\\CACHED\\*.TXT"), (std::set<std::string>{"G.TXT", "ReadMe.Txt"}));
+    ASSERT_TRUE(DeleteFileA("C:\\CACHED\\README.TXT"));
+    ASSERT_TRUE(CreateDirectoryA("C:\\CACHED\\ReadMe.txt", nullptr));
     check({"a folder in its place", "ReadMe.txt"});
-    EXPECT_TRUE(CopyFileA("C:\\A\\G.TXT", "C:\\A\\README.TXT\\G.TXT", TRUE));
-    EXPECT_EQ(ReadFile("C:\\A\\ReadMe.txt\\G.TXT"), "g");
+    EXPECT_TRUE(CopyFileA("C:\\CACHED\\G.TXT", "C:\\CACHED\\README.TXT\\G.TXT", TRUE));
+    EXPECT_EQ(ReadFile("C:\\CACHED\\ReadMe.txt\\G.TXT"), "g");
 }
 
 TEST_F(PathCacheTest, ANameMadeByAnotherProgramAfterAMissIsFound) {
-    EXPECT_EQ(GetFileAttributesA("C:\\A\\NEW.TXT"), INVALID_FILE_ATTRIBUTES);
-    ASSERT_TRUE(CopyFileA("C:\\A\\F.TXT", "C:\\A\\MADE.TXT", TRUE));
-    WriteFile("C:\\A\\new.txt", "n");  // not through the calls under test
-    EXPECT_FALSE(CopyFileA("C:\\A\\F.TXT", "C:\\A\\NEW.TXT", TRUE));
+    EXPECT_EQ(GetFileAttributesA("C:\\CACHED\\NEW.TXT"), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(CopyFileA("C:\\CACHED\\F.TXT", "C:\\CACHED\\MADE.TXT", TRUE));
+    WriteFile("C:\\CACHED\\new.txt", "n");  // not through the calls under test
+    EXPECT_FALSE(CopyFileA("C:\\CACHED\\F.TXT", "C:\\CACHED\\NEW.TXT", TRUE));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_EXISTS);
-    EXPECT_EQ(FoundName("C:\\A\\NEW.TXT"), "new.txt");
-    ASSERT_TRUE(CopyFileA("C:\\A\\F.TXT", "C:\\A\\NEW.TXT", FALSE));
-    EXPECT_EQ(ReadFile("C:\\A\\new.txt"), "f");
-    EXPECT_EQ(Names("C:\\A\\*"), (std::set<std::string>{".", "..", "F.TXT", "MADE.TXT", "new.txt"}));
+    EXPECT_EQ(FoundName("C:\\CACHED\\NEW.TXT"), "new.txt");
+    ASSERT_TRUE(CopyFileA("C:\\CACHED\\F.TXT", "C:\\CACHED\\NEW.TXT", FALSE));
+    EXPECT_EQ(ReadFile("C:\\CACHED\\new.txt"), "f");
+    EXPECT_EQ(Names("C:\\CACHED\\*"), (std::set<std::string>{".", "..", "F.TXT", "MADE.TXT", "new.txt"}));
 }
