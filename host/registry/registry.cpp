@@ -262,6 +262,13 @@ bool CopyName(const std::string& name, LPSTR buffer, DWORD size) {
     return true;
 }
 
+// The key a handle names and the names of a subkey path below it.
+LONG KeyAndSubKey(Tree& tree, HKEY handle, LPCSTR subKey, Key** key, KeyPath* path,
+                  std::vector<std::string>* names) {
+    LONG error = KeyOfHandle(tree, handle, 0, key, path);
+    return error == ERROR_SUCCESS ? SplitSubKey(subKey, names) : error;
+}
+
 }  // namespace
 
 }  // namespace host
@@ -275,9 +282,8 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM desired, PHKEY result)
     if (session.status() != ERROR_SUCCESS) return session.status();
     Key* parent;
     KeyPath path;
-    LONG error = KeyOfHandle(session.tree(), key, 0, &parent, &path);
     std::vector<std::string> names;
-    if (error == ERROR_SUCCESS) error = SplitSubKey(subKey, &names);
+    LONG error = KeyAndSubKey(session.tree(), key, subKey, &parent, &path, &names);
     if (error != ERROR_SUCCESS) return error;
     Key* found = parent;
     for (const std::string& name : names) {
@@ -297,9 +303,8 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM desire
     if (session.status() != ERROR_SUCCESS) return session.status();
     Key* parent;
     KeyPath path;
-    LONG error = KeyOfHandle(session.tree(), key, 0, &parent, &path);
     std::vector<std::string> names;
-    if (error == ERROR_SUCCESS) error = SplitSubKey(subKey, &names);
+    LONG error = KeyAndSubKey(session.tree(), key, subKey, &parent, &path, &names);
     if (error != ERROR_SUCCESS) return error;
     for (const std::string& name : names)
         if (!reg::IsValidKeyName(name)) return ERROR_INVALID_PARAMETER;
@@ -402,9 +407,8 @@ LONG RegDeleteKeyA(HKEY key, LPCSTR subKey) {
     if (session.status() != ERROR_SUCCESS) return session.status();
     Key* found;
     KeyPath path;
-    LONG error = KeyOfHandle(session.tree(), key, 0, &found, &path);
     std::vector<std::string> names;
-    if (error == ERROR_SUCCESS) error = SplitSubKey(subKey, &names);
+    LONG error = KeyAndSubKey(session.tree(), key, subKey, &found, &path, &names);
     if (error != ERROR_SUCCESS) return error;
     path.names.insert(path.names.end(), names.begin(), names.end());
     if (path.names.empty()) return ERROR_ACCESS_DENIED;  // a root
