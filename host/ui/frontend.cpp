@@ -1,5 +1,6 @@
 #include "ui/frontend.h"
 
+#include <chrono>
 #include <iostream>
 
 #include "core/codepage.h"
@@ -35,6 +36,11 @@ const char* IconName(UINT type) {
 }
 
 }  // namespace
+
+long long FrontEnd::NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 bool FrontEnd::NextAction(const ScreenView& screen, int, UserAction*) {
     throw RunAborted("nothing answers " + screen.name + " (no script or terminal)");

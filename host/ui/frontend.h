@@ -103,6 +103,9 @@ class FrontEnd {
     // Virtual time fires a timer as soon as nothing else is pending, without
     // waiting; real time waits for it (and asks for actions meanwhile).
     virtual bool VirtualTime() const { return true; }
+    // Milliseconds on the front end's clock, for timers in real time; the
+    // default is the host's monotonic clock.
+    virtual long long NowMs();
     // Every window event; the default prints its line to the transcript.
     virtual void OnWindowEvent(const WindowEvent& event);
 };

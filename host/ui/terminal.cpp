@@ -1,21 +1,10 @@
 // The terminal front end: shows the screen the window system gives, waits
-// for keys in real time, and hands the user's actions back.
+// for keys on its console's clock, and hands the user's actions back.
 #include "ui/terminal.h"
-
-#include <chrono>
 
 #include "ui/terminal_parts.h"
 
 namespace host {
-
-namespace {
-
-long long NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-}  // namespace
 
 TerminalFrontEnd::TerminalFrontEnd(terminal::Console& console, std::ostream* transcript, bool deferred)
     : console_(console), transcript_(transcript), deferred_(deferred) {
@@ -57,7 +46,7 @@ void TerminalFrontEnd::Show(const ScreenView& view) {
 
 bool TerminalFrontEnd::NextAction(const ScreenView& screen, int waitMs, UserAction* action) {
     Open();
-    long long deadline = waitMs >= 0 ? NowMs() + waitMs : -1;
+    long long deadline = waitMs >= 0 ? console_.NowMs() + waitMs : -1;
     ScreenView view = screen;
     // Follows the focus the window system has, or gives it one.
     auto settle = [&]() {
@@ -73,7 +62,7 @@ bool TerminalFrontEnd::NextAction(const ScreenView& screen, int waitMs, UserActi
         Show(view);
         int wait = -1;
         if (deadline >= 0) {
-            long long left = deadline - NowMs();
+            long long left = deadline - console_.NowMs();
             if (left <= 0) return false;
             wait = left > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(left);
         }

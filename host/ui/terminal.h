@@ -166,6 +166,8 @@ class Console {
     // Throws RunAborted when the user interrupts (Ctrl-C) or a signal ends the run.
     virtual bool ReadKey(int waitMs, Key* key) = 0;
     virtual void Beep() = 0;
+    // Milliseconds on the console's clock: the time ReadKey waits in.
+    virtual long long NowMs() = 0;
 };
 
 // The ncursesw console on standard input and output.
@@ -173,7 +175,7 @@ std::unique_ptr<Console> MakeCursesConsole();
 
 }  // namespace terminal
 
-// The terminal front end. Time is real: timers run while it waits for keys.
+// The terminal front end. Time is the console's: timers run while it waits for keys.
 // Transcript lines go to `transcript`; with `deferred` they are kept until
 // Close (so that they do not land on the drawn screen) and written then.
 class TerminalFrontEnd : public FrontEnd {
@@ -187,6 +189,7 @@ class TerminalFrontEnd : public FrontEnd {
     bool NextAction(const ScreenView& screen, int waitMs, UserAction* action) override;
     void ActionRefused(const UserAction& action, const ScreenView& screen, const std::string& reason) override;
     bool VirtualTime() const override { return false; }
+    long long NowMs() override { return console_.NowMs(); }
     void OnWindowEvent(const WindowEvent& event) override;
 
   private:

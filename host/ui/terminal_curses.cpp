@@ -24,7 +24,7 @@ constexpr int kEndingSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
 constexpr int kSliceMs = 100;   // how often a wait looks at gSignal
 constexpr int kAltDelayMs = 30;  // an Esc followed this soon by a key is Alt+key
 
-long long NowMs() {
+long long SteadyMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
@@ -137,12 +137,12 @@ class CursesConsole : public Console {
     }
 
     bool ReadKey(int waitMs, Key* key) override {
-        long long deadline = waitMs >= 0 ? NowMs() + waitMs : -1;
+        long long deadline = waitMs >= 0 ? SteadyMs() + waitMs : -1;
         for (;;) {
             if (gSignal) throw RunAborted("ended by signal " + std::to_string(static_cast<int>(gSignal)));
             int slice = kSliceMs;
             if (deadline >= 0) {
-                long long left = deadline - NowMs();
+                long long left = deadline - SteadyMs();
                 if (left <= 0) return false;
                 if (left < slice) slice = static_cast<int>(left);
             }
@@ -156,6 +156,7 @@ class CursesConsole : public Console {
     }
 
     void Beep() override { beep(); }
+    long long NowMs() override { return SteadyMs(); }
 
   private:
     static constexpr int kStyles = static_cast<int>(Style::kStatus) + 1;

@@ -1,5 +1,4 @@
 // Sent and posted messages, the one message queue, and timers.
-#include <chrono>
 #include <deque>
 
 #include "core/machine.h"
@@ -94,9 +93,8 @@ void ForgetWindow(HWND handle) {
 }
 
 long long ClockNow() {
-    if (CurrentFrontEnd().VirtualTime()) return gVirtualNow;
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    FrontEnd& frontEnd = CurrentFrontEnd();
+    return frontEnd.VirtualTime() ? gVirtualNow : frontEnd.NowMs();
 }
 
 namespace {

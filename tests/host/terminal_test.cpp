@@ -3,12 +3,10 @@
 // a console that plays keys and keeps what was painted.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <clocale>
 #include <cstring>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform.h"
@@ -139,7 +137,8 @@ class RecordingScript : public host::ScriptFrontEnd {
 };
 
 // A console that plays keys and keeps the rows it was last painted with.
-// Key kOther with ch 'T' stands for no key coming before the wait is over.
+// Key kOther with ch 'T' stands for no key coming before the wait is over:
+// its clock moves on by the whole wait, and it does not move otherwise.
 class FakeConsole : public host::terminal::Console {
   public:
     std::vector<Key> keys;
@@ -148,6 +147,7 @@ class FakeConsole : public host::terminal::Console {
     std::vector<int> waits;                         // what ReadKey was given
     int opens = 0, closes = 0, beeps = 0;
     bool open = false;
+    long long now = 0;  // the console's clock, ms
 
     void Open() override {
         ++opens;
@@ -172,13 +172,14 @@ class FakeConsole : public host::terminal::Console {
         Key given = keys[next++];
         if (given.kind == Key::kOther && given.ch == L'T') {
             if (waitMs < 0) throw host::RunAborted("a timeout was played where nothing waits for time");
-            std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+            now += waitMs;
             return false;
         }
         *key = given;
         return true;
     }
     void Beep() override { ++beeps; }
+    long long NowMs() override { return now; }
     // The last painting as one text.
     std::string LastScreen() const {
         std::string text;
