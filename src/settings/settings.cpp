@@ -128,6 +128,38 @@ void ReadEarlierDestination() {
     RegCloseKey(key);
 }
 
+// A read that filled its buffer may end in the lead byte of a cut character,
+// which would join the next byte (a backslash) into another character.
+void DropPartialCharacter(char* text) {
+    for (char* p = text; *p; ++p) {
+        if (!IsDBCSLeadByte((BYTE)*p)) continue;
+        if (!p[1]) {
+            *p = 0;
+            return;
+        }
+        ++p;
+    }
+}
+
+// Title and folder each name one folder (the product's Start-menu group, the
+// destination's last level, its uninstall key): no separator, no character
+// Windows refuses in a name, and not a name that Windows reads as "." or ".."
+// (trailing dots and blanks are dropped from names, so ". ." is "").
+BOOL IsOneFolderName(const char* name) {
+    BOOL onlyDotsAndBlanks = TRUE;
+    for (const char* p = name; *p; ++p) {
+        BYTE c = (BYTE)*p;
+        if (IsDBCSLeadByte(c) && p[1]) {
+            onlyDotsAndBlanks = FALSE;
+            ++p;
+            continue;
+        }
+        if (c < 0x20 || strchr("\\/:*?\"<>|", c)) return FALSE;
+        if (c != '.' && c != ' ') onlyDotsAndBlanks = FALSE;
+    }
+    return !onlyDotsAndBlanks;
+}
+
 int CountEntries(BOOL (*resolve)(int)) {
     int n = 1;
     for (;; ++n) {
@@ -142,7 +174,9 @@ int CountEntries(BOOL (*resolve)(int)) {
 BOOL LoadSettings() {
     GetPrivateProfileStringA(SECTION_INSTALL, "Title", "", setup.title, sizeof setup.title, setup.settingsPath);
     GetPrivateProfileStringA(SECTION_INSTALL, "Folder", "", setup.folder, sizeof setup.folder, setup.settingsPath);
-    if (!setup.title[0] || !setup.folder[0]) {
+    DropPartialCharacter(setup.title);
+    DropPartialCharacter(setup.folder);
+    if (!IsOneFolderName(setup.title) || !IsOneFolderName(setup.folder)) {
         MessageBoxA(nullptr, MSG_SETTINGS_BROKEN, nullptr, MB_ICONERROR);
         return FALSE;
     }

@@ -46,6 +46,47 @@ TEST_F(SettingsTest, MissingOrDamagedSettingsShowTheMessageAndFail) {
     }
 }
 
+// Title and Folder each name one folder (the Start-menu group, the
+// destination's last level): "..\.." would put shortcuts into the Windows
+// directory and have the removal empty it.
+TEST_F(SettingsTest, ATitleOrFolderThatIsNotOneFolderNameIsABrokenFile) {
+    const char* refused[] = {".", "..", "...", ". .", "..\\..", "A\\B", "A/B", "C:X", "A*", "A?", "A\"B",
+                             "A<B", "A>B", "A|B", "A\x01B", "A\tB"};
+    for (const char* value : refused) {
+        for (const char* key : {"Title", "Folder"}) {
+            std::string other = std::string(key) == "Title" ? "Folder=Foo" : "Title=Foo";
+            WriteSettings(std::string("[Install]\r\n") + key + "=" + value + "\r\n" + other + "\r\n");
+            Script("answer ok\n");
+            transcript_.str("");
+            EXPECT_FALSE(LoadSettings()) << key << "=" << value;
+            EXPECT_EQ(Transcript(), u8"messagebox owner=none caption=\"エラー\" icon=error "
+                                    u8"text=\"設定ファイルが壊れているか、または見つかりません。\" answer=ok\n")
+                << key << "=" << value;
+        }
+    }
+    // Trail bytes 0x5C and 0x7C belong to their characters; dots inside a name are fine.
+    const char* accepted[] = {"表計算ソフト", "ポ", "Foo Ver.2", ".Foo", "Foo (新)"};
+    for (const char* value : accepted) {
+        WriteSettings(std::string("[Install]\r\nTitle=") + value + "\r\nFolder=" + value + "\r\n");
+        EXPECT_TRUE(LoadSettings()) << value;
+        EXPECT_STREQ(setup.folder, value);
+    }
+}
+
+TEST_F(SettingsTest, ALongTitleOrFolderIsCutBackToAWholeCharacter) {
+    std::string fifty;  // 100 bytes: the read keeps 99, ending in a lone lead byte
+    for (int i = 0; i < 50; ++i) fifty += "表";
+    std::string fortyNine = fifty.substr(0, 98);
+    WriteSettings("[Install]\r\nTitle=" + fifty + "\r\nFolder=" + fifty + "\r\n");
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_EQ(setup.title, fortyNine);
+    EXPECT_EQ(setup.folder, fortyNine);
+    EXPECT_EQ(std::string(setup.installDir), "C:\\Program Files\\" + fortyNine + "\\");
+    WriteSettings("[Install]\r\nTitle=A" + fifty + "\r\nFolder=Foo\r\n");  // 99 bytes kept whole
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_EQ(setup.title, "A" + fortyNine);
+}
+
 TEST_F(SettingsTest, TheResidentFlagLooksAtTheFirstCharacterOnly) {
     struct Case {
         const char* value;
