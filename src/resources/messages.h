@@ -35,6 +35,7 @@
 // Uninstall.
 #define MSG_REMOVE_QUESTION "を削除します。"
 #define MSG_QUIT_RESIDENT "まだ常駐している場合は、今すぐ終了させてからOKボタンを押してください。"
+#define MSG_NOT_INSTALLED_COPY "このプログラムはインストールされたものではありません。アンインストールはコントロールパネルの「アプリケーションの追加と削除」から行ってください。"
 #define MSG_HANDOFF_FAILED "アンインストール用プログラムの起動に失敗しました。手動で削除してください。"
 #define MSG_REMOVED_OK "は正常に削除されました。"
 #define MSG_FILES_REMAIN " にはまだファイルが残っています。後で削除してください。"

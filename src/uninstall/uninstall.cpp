@@ -11,7 +11,9 @@
 #include "text/directories.h"
 #include "text/text.h"
 #include "text/window_placement.h"
+#include "uninstall/registered_program.h"
 #include "uninstall/removal.h"
+#include "uninstall/removal_copy.h"
 #include "uninstall/self_deletion.h"
 #include "uninstall/uninstall.h"
 
@@ -118,6 +120,14 @@ void OnInitDialog(HWND dialog) {
     SetWindowTextA(dialog, caption);
 }
 
+// Only the program file that the uninstall registration starts may remove
+// the product: any other copy (the media's, say) would delete what is beside it.
+BOOL IsInstalledCopy(const char* path) {
+    if (IsRegisteredProgram(path)) return TRUE;
+    MessageBoxA(nullptr, MSG_NOT_INSTALLED_COPY, nullptr, MB_ICONERROR);
+    return FALSE;
+}
+
 }  // namespace
 
 BOOL RunRemoval() {
@@ -153,30 +163,36 @@ INT_PTR CALLBACK UninstallDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 }
 
 void HandOffUninstall() {
+    if (!IsInstalledCopy(setup.modulePath)) return;
     char question[kProductTextSize + 256];
     CopyText(question, sizeof question, setup.title);
     AppendText(question, sizeof question, MSG_REMOVE_QUESTION);
     if (setup.isResident) AppendText(question, sizeof question, MSG_QUIT_RESIDENT);
     if (MessageBoxA(nullptr, question, setup.title, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) return;
 
-    char systemDir[kPathSize] = "";
-    GetSystemDirectoryA(systemDir, sizeof systemDir);
+    // The copy is written before anything is started; without it nothing is.
     char copyPath[kPathSize];
     char command[2 * kPathSize + 8];
-    BOOL fits = CopyText(copyPath, sizeof copyPath, systemDir) && AppendText(copyPath, sizeof copyPath, "\\") &&
-                AppendText(copyPath, sizeof copyPath, setup.programFileName) &&
-                CopyText(command, sizeof command, copyPath) && AppendText(command, sizeof command, " x ") &&
-                AppendText(command, sizeof command, setup.modulePath);
-    if (fits) {
-        CopyFileA(setup.modulePath, copyPath, FALSE);
+    BOOL started = MakeRemovalCopy(copyPath) && CopyText(command, sizeof command, copyPath) &&
+                   AppendText(command, sizeof command, " x ") && AppendText(command, sizeof command, setup.modulePath);
+    if (started) {
+        char systemDir[kPathSize] = "";
+        GetSystemDirectoryA(systemDir, sizeof systemDir);
         SetCurrentDirectoryA(systemDir);
+        started = WinExec(command, SW_SHOWNORMAL) >= 32;
     }
-    if (!fits || WinExec(command, SW_SHOWNORMAL) < 32) MessageBoxA(nullptr, MSG_HANDOFF_FAILED, nullptr, MB_ICONERROR);
+    if (!started) MessageBoxA(nullptr, MSG_HANDOFF_FAILED, nullptr, MB_ICONERROR);
 }
 
 void RunRemovalMode() {
     CopyText(setup.installDir, kPathSize, setup.setupDir);
+    char installed[kPathSize];
+    if (!CopyText(installed, sizeof installed, setup.setupDir) ||
+        !AppendText(installed, sizeof installed, setup.programFileName) || !IsInstalledCopy(installed))
+        return;
     DialogBoxParamA(setup.instance, MAKEINTRESOURCEA(IDD_REMOVAL), nullptr, UninstallDialogProc, 0);
+    // Only the hand-off's copy in the system directory deletes itself: run
+    // from anywhere else, the file is the installed one or the media's.
     char self[kPathSize];
-    if (GetModuleFileNameA(nullptr, self, sizeof self)) ScheduleSelfDeletion(self);
+    if (GetModuleFileNameA(nullptr, self, sizeof self) && IsInSystemDirectory(self)) ScheduleSelfDeletion(self);
 }

@@ -10,7 +10,8 @@
 
 class EntryTest : public MachineTest {
   protected:
-    // Puts a program file and its settings file in a folder of drive D:.
+    // Puts a program file and its settings file in a folder of drive D:, and
+    // registers them as installed there (a removal run takes the registration).
     void Media(const std::string& folder, const std::string& program, const std::string& settings) {
         MountDrive('D');
         std::string dir = "D:\\" + folder;
@@ -18,6 +19,18 @@ class EntryTest : public MachineTest {
         // Written again for every run: a removal run deletes both.
         ASSERT_TRUE(host::WriteProgramStandIn(Host(dir + "\\" + program)));
         WriteFile(dir + "\\" + settings, "[Install]\r\nTitle=Foo\r\nFolder=Foo\r\n");
+        Register(dir + "\\" + program);
+    }
+    // Registers the program file at path as the installed one, which alone
+    // may uninstall.
+    void Register(const std::string& path) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Foo", 0,
+                                  nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        std::string command = "\"" + path + "\" /r";
+        RegSetValueExA(key, "UninstallString", 0, REG_SZ, (const BYTE*)command.c_str(), (DWORD)command.size() + 1);
+        RegCloseKey(key);
     }
     int Run(const std::string& path, const std::string& commandLine) {
         std::string error;

@@ -2,6 +2,8 @@
 // its messages, and the deferred deletion of the copy.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "app/setup_state.h"
 #include "dde/progman.h"
 #include "kernel/file_sharing.h"
@@ -24,6 +26,35 @@ bool KeyExists(HKEY root, const char* path) {
     RegCloseKey(key);
     return true;
 }
+
+// The pending deletions of an NT machine, as one line per file.
+std::string PendingDeletions() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
+                      &key) != ERROR_SUCCESS)
+        return "";
+    char pending[1024] = "";
+    DWORD size = sizeof pending - 2;
+    LONG result = RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, (LPBYTE)pending, &size);
+    RegCloseKey(key);
+    std::string lines;
+    if (result != ERROR_SUCCESS) return lines;
+    for (const char* p = pending; p < pending + size && *p; p += strlen(p) + 2) lines += std::string(p) + "\n";
+    return lines;
+}
+
+void SetUninstallString(const char* value) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, "UninstallString", 0, REG_SZ, (const BYTE*)value, (DWORD)strlen(value) + 1),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+const char kNotInstalled[] =
+    u8"messagebox owner=none caption=\"エラー\" icon=error text=\"このプログラムはインストールされたものではありません。"
+    u8"アンインストールはコントロールパネルの「アプリケーションの追加と削除」から行ってください。\" answer=ok\n";
 
 std::string Error(const std::string& text) {
     return u8"messagebox owner=dialog 101 caption=\"エラー\" icon=error text=\"" + text + "\" answer=ok\n";
@@ -167,6 +198,7 @@ TEST_F(UninstallTest, RegEntriesThatNameNoKeyOfOursAreRefused) {
 }
 
 TEST_F(UninstallTest, AnInstallationAtADriveRootNeverWalksTheDrive) {
+    SetUninstallString("\"C:\\SETUP.EXE\" /r");
     WriteFile("C:\\SETUP.EXE", "");
     ASSERT_TRUE(CopyFileA("D:\\MEDIA\\SETUP.EXE", "C:\\SETUP.EXE", FALSE));
     ASSERT_TRUE(CopyFileA("D:\\MEDIA\\SETUP.INF", "C:\\SETUP.INF", FALSE));
@@ -222,4 +254,83 @@ TEST_F(UninstallTest, TheStartMenuFolderLosesWhatCanGoAndStaysSilentlyOtherwise)
     EXPECT_FALSE(Exists(folder + "App.lnk"));
     EXPECT_TRUE(Exists(folder + "SUB"));
     EXPECT_TRUE(HasLine(kRemovedLine));
+}
+
+// Windows NT keeps a SETUP.EXE of its own in the system directory.
+TEST_F(UninstallTest, AnotherProgramOfTheCopysNameIsNeverOverwrittenNorDeleted) {
+    Install();
+    WriteFile(kCopy, "another vendor's setup");
+    EXPECT_EQ(RunAt(kInstalled, "answer ok\n", "/r"), 1);
+    EXPECT_EQ(ReadFile(kCopy), "another vendor's setup");
+    const char kFreeName[] = "C:\\WINDOWS\\SYSTEM\\SETUP1.EXE";
+    ASSERT_TRUE(Exists(kFreeName));
+    EXPECT_TRUE(HasLine(u8"start \"C:\\\\WINDOWS\\\\SYSTEM\\\\SETUP1.EXE\" \"x C:\\\\Program Files\\\\Foo\\\\SETUP.EXE\""))
+        << Transcript();
+    transcript_.str("");
+    EXPECT_EQ(RunAt(kFreeName, "press 2\n", kRemovalCommand), 1);
+    EXPECT_TRUE(HasLine(kRemovedLine)) << Transcript();
+    EXPECT_EQ(PendingDeletions(), "\\??\\C:\\WINDOWS\\SYSTEM\\SETUP1.EXE\n");
+    EXPECT_EQ(ReadFile(kCopy), "another vendor's setup");
+}
+
+TEST_F(UninstallTest, ACopyOfThisProgramLeftFromAnEarlierRemovalIsReused) {
+    Install();
+    ASSERT_TRUE(CopyFileA(kInstalled, kCopy, FALSE));
+    EXPECT_EQ(RunAt(kInstalled, "answer ok\n", "/r"), 1);
+    EXPECT_TRUE(HasLine(u8"start \"C:\\\\WINDOWS\\\\SYSTEM\\\\SETUP.EXE\"")) << Transcript();
+    EXPECT_FALSE(Exists("C:\\WINDOWS\\SYSTEM\\SETUP1.EXE"));
+}
+
+TEST_F(UninstallTest, ACopyThatCannotBeWrittenStartsNothing) {
+    Install();
+    host::Config().drives['C'].freeMb = 0;
+    ASSERT_TRUE(host::SaveConfig());
+    EXPECT_EQ(RunAt(kInstalled, "answer ok\nanswer ok\n", "/r"), 1);
+    EXPECT_FALSE(HasLine("start ")) << Transcript();
+    EXPECT_TRUE(HasLine(u8"messagebox owner=none caption=\"エラー\" icon=error text=\"アンインストール用プログラムの"
+                        u8"起動に失敗しました。手動で削除してください。\""))
+        << Transcript();
+    EXPECT_FALSE(Exists(kCopy));
+}
+
+// Only the program file the uninstall registration names may remove the
+// product: the media's copy, or any other, must not delete what is beside it.
+TEST_F(UninstallTest, OnlyTheRegisteredProgramFileUninstalls) {
+    EXPECT_EQ(Run("answer ok\n", "/r"), 1);  // nothing installed at all
+    EXPECT_EQ(Lines("messagebox"), kNotInstalled);
+    Install();
+    struct Case {
+        const char* program;
+        const char* commandLine;
+    } refused[] = {
+        {"D:\\MEDIA\\SETUP.EXE", "/r"},
+        {"D:\\MEDIA\\SETUP.EXE", "x D:\\MEDIA\\SETUP.EXE"},
+        {kCopy, "x D:\\MEDIA\\SETUP.EXE"},
+    };
+    ASSERT_TRUE(CopyFileA(kInstalled, kCopy, FALSE));
+    for (const Case& c : refused) {
+        transcript_.str("");
+        EXPECT_EQ(RunAt(c.program, "answer ok\n", c.commandLine), 1);
+        EXPECT_EQ(Lines("messagebox"), kNotInstalled) << c.program << " " << c.commandLine;
+        EXPECT_FALSE(HasLine("start ")) << Transcript();
+        EXPECT_FALSE(HasLine("dialog ")) << Transcript();
+    }
+    EXPECT_EQ(ReadFile("D:\\MEDIA\\FOO.EXE"), "foo program");
+    EXPECT_TRUE(Exists("D:\\MEDIA\\SETUP.INF"));
+    EXPECT_EQ(PendingDeletions(), "");
+    // Letter case does not matter, as on Windows.
+    SetUninstallString("\"c:\\PROGRAM FILES\\foo\\setup.exe\" /r");
+    transcript_.str("");
+    EXPECT_EQ(RunAt(kInstalled, "answer ok\n", "/r"), 1);
+    EXPECT_TRUE(HasLine("start ")) << Transcript();
+}
+
+// A removal run from anywhere but the system directory is no hand-off copy:
+// it never schedules its own file for deletion.
+TEST_F(UninstallTest, OnlyTheHandOffCopyDeletesItself) {
+    Install();
+    EXPECT_EQ(Run("press 2\n", kRemovalCommand), 1);
+    EXPECT_TRUE(HasLine(kRemovedLine)) << Transcript();
+    EXPECT_EQ(PendingDeletions(), "");
+    EXPECT_TRUE(Exists("D:\\MEDIA\\SETUP.EXE"));
 }
