@@ -10,6 +10,16 @@ constexpr DWORD kBufferSize = 32768;  // the section text, and the new text
 constexpr int kTextLimit = 30000;     // past this the request is abandoned
 constexpr BYTE kEndOfFileMark = 0x1A;
 
+// Appends a line of the section and CR LF. An end-of-file mark read with the
+// line is cut off, since the restart stops reading at it; a line of nothing
+// but the mark is left out.
+BOOL AppendSectionLine(char* lines, const char* line) {
+    const char* mark = FindCharMb(line, (char)kEndOfFileMark);
+    int length = mark ? (int)(mark - line) : (int)strlen(line);
+    if (length == 0) return TRUE;
+    return AppendTextPart(lines, kTextLimit, line, length) && AppendText(lines, kTextLimit, "\r\n");
+}
+
 // The lines of the file's "[Rename]" section, in order, each ending in CR LF.
 // Read line by line: several "NUL=" lines share a key and each keeps its value.
 BOOL ReadRenameSection(const char* file, char* lines) {
@@ -18,11 +28,16 @@ BOOL ReadRenameSection(const char* file, char* lines) {
     if (!section) return FALSE;
     GetPrivateProfileSectionA("Rename", section, kBufferSize, file);
     BOOL fits = TRUE;
-    for (const char* line = section; *line && fits; line += strlen(line) + 1) {
-        fits = AppendText(lines, kTextLimit, line) && AppendText(lines, kTextLimit, "\r\n");
-    }
+    for (const char* line = section; *line && fits; line += strlen(line) + 1) fits = AppendSectionLine(lines, line);
     GlobalFree(section);
     return fits;
+}
+
+// The byte at offset, or 0 when it cannot be read.
+char ByteAt(HFILE handle, LONG offset) {
+    char byte = 0;
+    if (offset < 0 || _llseek(handle, offset, FILE_BEGIN) != offset || _lread(handle, &byte, 1) != 1) return 0;
+    return byte;
 }
 
 // Appends text at the end of the file, over a final end-of-file mark, and
@@ -34,15 +49,10 @@ BOOL AppendToFile(const char* file, const char* text) {
     LONG end = _llseek(handle, 0, FILE_END);
     BOOL ok = end != HFILE_ERROR;
     if (ok && end > 0) {
-        char last = 0;
-        _llseek(handle, end - 1, FILE_BEGIN);
-        if (_lread(handle, &last, 1) == 1) {
-            if ((BYTE)last == kEndOfFileMark) {
-                _llseek(handle, end - 1, FILE_BEGIN);
-            } else if (last != '\n') {
-                ok = _lwrite(handle, "\r\n", 2) == 2;
-            }
-        }
+        if ((BYTE)ByteAt(handle, end - 1) == kEndOfFileMark) --end;
+        char last = ByteAt(handle, end - 1);
+        ok = _llseek(handle, end, FILE_BEGIN) == end;
+        if (ok && end > 0 && last != '\n') ok = _lwrite(handle, "\r\n", 2) == 2;
     }
     UINT length = (UINT)strlen(text);
     ok = ok && _lwrite(handle, text, length) == length;

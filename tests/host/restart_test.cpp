@@ -113,6 +113,16 @@ TEST_F(RestartTest, WininitRenameSectionIsCarriedOutLineByLine) {
     EXPECT_TRUE(Reboot().empty());
 }
 
+TEST_F(RestartTest, WininitIsReadOnlyUpToTheEndOfFileMark) {
+    for (const char* file : {"C:\\OLD.EXE", "C:\\LATER.EXE"}) WriteFile(file, file);
+    WriteFile("C:\\WINDOWS\\WININIT.INI", "[Rename]\r\nNUL=C:\\OLD.EXE\x1A\r\nNUL=C:\\LATER.EXE\r\n");
+    EXPECT_EQ(Reboot(), (std::vector<std::string>{
+                            "deleted C:\\OLD.EXE",
+                            "renamed C:\\WINDOWS\\WININIT.INI to C:\\WINDOWS\\WININIT.BAK",
+                        }));
+    EXPECT_TRUE(Exists("C:\\LATER.EXE"));
+}
+
 TEST_F(RestartTest, ARestartEndsThePrograms) {
     WriteFile("C:\\HELD.TXT", "");
     ASSERT_TRUE(host::LockFile("C:\\HELD.TXT"));

@@ -2,7 +2,11 @@
 // "NUL=" line in WININIT.INI's "[Rename]" section.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "kernel/file_sharing.h"
+#include "kernel/restart.h"
 #include "platform.h"
 #include "support/machine_fixture.h"
 #include "uninstall/self_deletion.h"
@@ -11,6 +15,28 @@ namespace {
 
 const char kWininit[] = "C:\\WINDOWS\\WININIT.INI";
 const char kProgram[] = "C:\\Program Files\\SETUP.EXE";
+
+// Other programs' pending lines in files that end in the DOS end-of-file mark,
+// and the file each becomes once the program's own line is added.
+struct MarkedFile {
+    const char* name;
+    std::string before;
+    std::string after;
+};
+
+const std::string kOthersLines = "NUL=C:\\OLD.EXE\r\nC:\\A.NEW=C:\\A.OLD";
+const std::string kRenameLast = "[Rename]\r\n" + kOthersLines + "\r\nNUL=C:\\PROGRA~1\\SETUP.EXE\r\n";
+const std::string kRenameFirst = "[Other]\r\nX=1\r\n" + kRenameLast;
+
+const MarkedFile kMarkedFiles[] = {
+    {"rename section last, mark on a line of its own", "[Rename]\r\n" + kOthersLines + "\r\n\x1A", kRenameLast},
+    {"rename section last, mark after an LF", "[Rename]\r\n" + kOthersLines + "\n\x1A", kRenameLast},
+    {"rename section last, mark right after the value", "[Rename]\r\n" + kOthersLines + "\x1A", kRenameLast},
+    {"another section last, mark on a line of its own",
+     "[Rename]\r\n" + kOthersLines + "\r\n[Other]\r\nX=1\r\n\x1A", kRenameFirst},
+    {"another section last, mark right after the value",
+     "[Rename]\r\n" + kOthersLines + "\r\n[Other]\r\nX=1\x1A", kRenameFirst},
+};
 
 }  // namespace
 
@@ -53,6 +79,34 @@ TEST_F(SelfDeletionTest, TheTextGoesAfterWhatTheFileEndsWith) {
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
         ScheduleSelfDeletion(kProgram);
         EXPECT_EQ(ReadFile(kWininit), c.after);
+    }
+}
+
+TEST_F(SelfDeletionTest, TheEndOfFileMarkGivesWayToTheNewSection) {
+    for (const MarkedFile& file : kMarkedFiles) {
+        WriteFile(kWininit, file.before);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
+        ScheduleSelfDeletion(kProgram);
+        EXPECT_EQ(ReadFile(kWininit), file.after) << file.name;
+    }
+}
+
+TEST_F(SelfDeletionTest, TheRestartCarriesOutOtherProgramsLinesAfterAMark) {
+    for (const MarkedFile& file : kMarkedFiles) {
+        for (const char* name : {kProgram, "C:\\OLD.EXE", "C:\\A.OLD"}) WriteFile(name, name);
+        WriteFile(kWininit, file.before);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
+        ScheduleSelfDeletion(kProgram);
+        std::vector<std::string> actions;
+        EXPECT_TRUE(host::Reboot(&actions)) << file.name;
+        EXPECT_EQ(actions, (std::vector<std::string>{
+                               "deleted C:\\OLD.EXE",
+                               "renamed C:\\A.OLD to C:\\A.NEW",
+                               "deleted C:\\PROGRA~1\\SETUP.EXE",
+                               "renamed C:\\WINDOWS\\WININIT.INI to C:\\WINDOWS\\WININIT.BAK",
+                           }))
+            << file.name;
+        EXPECT_EQ(ReadFile("C:\\A.NEW"), "C:\\A.OLD") << file.name;
     }
 }
 

@@ -22,7 +22,9 @@ round_trip() {
   box init --shell "$shell" --delayed-delete "$delayed"
   box mount D: "$WORK/media"
   if [ "$delayed" = no ]; then
-    : > "$(box path 'C:\WINDOWS\WININIT.INI')"
+    # Another program's pending rename, in a file ending in the DOS end-of-file mark.
+    printf 'other' > "$(box path 'C:\OTHER.OLD')"
+    printf '[Rename]\r\nC:\\OTHER.NEW=C:\\OTHER.OLD\x1a' > "$(box path 'C:\WINDOWS\WININIT.INI')"
   fi
   snapshot > "$WORK/before"
 
@@ -38,6 +40,9 @@ round_trip() {
   out=$(box reboot)
   expect_line "$out" 'deleted C:\WINDOWS\SYSTEM\SETUP.EXE'
   if [ "$delayed" = no ]; then
+    # The other program's rename is carried out too; it is undone for the comparison.
+    expect_line "$out" 'renamed C:\OTHER.OLD to C:\OTHER.NEW'
+    mv "$(box path 'C:\OTHER.NEW')" "$(box path 'C:\OTHER.OLD')"
     # The restart renamed the file it carried out: the only difference.
     [ -f "$(box path 'C:\WINDOWS\WININIT.BAK')" ] || fail "WININIT.INI was not carried out"
     mv "$(box path 'C:\WINDOWS\WININIT.BAK')" "$(box path 'C:\WINDOWS\WININIT.INI')"
