@@ -15,6 +15,7 @@
 #include "uninstall/removal.h"
 #include "uninstall/removal_copy.h"
 #include "uninstall/self_deletion.h"
+#include "uninstall/shared_keys.h"
 #include "uninstall/uninstall.h"
 
 namespace {
@@ -35,18 +36,18 @@ const RegistryRoot kRoots[] = {
 
 void ShowError(const char* text) { MessageBoxA(setup.activeWindow, text, nullptr, MB_ICONERROR); }
 
-// Deletes one key named by a "Reg" value. A value that names a root without
-// a subkey would take the root's subkeys with it: it is refused like an
-// unknown root.
+// Deletes one key named by a "Reg" value; a key that is not the product's
+// alone is refused like an unknown root.
 void DeleteListedKey(const char* value) {
     for (const RegistryRoot& root : kRoots) {
         size_t length = strlen(root.prefix);
         if (strncmp(value, root.prefix, length) != 0) continue;
-        if (value[length] && value[length + 1]) {
-            DeleteRegistryTree(root.root, value + length + 1);
-            return;
-        }
-        break;
+        // A root's own subkeys, or a key that the system or other programs
+        // share, are never the product's to delete.
+        const char* subkey = value[length] ? value + length + 1 : "";
+        if (IsSharedKey(root.root, subkey)) break;
+        DeleteRegistryTree(root.root, subkey);
+        return;
     }
     ShowError(MSG_REG_SECTION_WRONG);
 }

@@ -197,6 +197,79 @@ TEST_F(UninstallTest, RegEntriesThatNameNoKeyOfOursAreRefused) {
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SYSTEM"));
 }
 
+TEST_F(UninstallTest, KeysThatOthersShareAreNeverDeleted) {
+    struct Case {
+        HKEY root;
+        const char* rootName;
+        const char* subkey;
+    } shared[] = {
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SOFTWARE"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "software\\"},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Software"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SYSTEM"},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Control Panel"},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Control Panel\\Desktop"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SOFTWARE\\Microsoft"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SOFTWARE\\\\Microsoft\\Windows"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths"},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER",
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SYSTEM\\CurrentControlSet\\Control\\Session Manager"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SOFTWARE\\Classes\\CLSID"},
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "CLSID"},
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "Interface"},
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "*"},
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "Directory"},
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "exefile"},
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "txtfile"},
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", ".txt"},
+    }, own[] = {
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Software\\FooSoft"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\FOO.EXE"},
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", ".foo"},
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "CLSID\\{F0000000-0000-0000-0000-000000000001}"},
+    };
+    std::string list = "[Reg]\r\n";
+    int n = 0;
+    for (const Case& c : shared) list += std::to_string(++n) + "=" + c.rootName + "\\" + c.subkey + "\r\n";
+    for (const Case& c : own) list += std::to_string(++n) + "=" + c.rootName + "\\" + c.subkey + "\r\n";
+    // The key a value names, with its empty levels left out.
+    auto marker = [](const Case& c) {
+        std::string path;
+        for (const char* p = c.subkey; *p; ++p)
+            if (*p != '\\' || (!path.empty() && path.back() != '\\')) path += *p;
+        if (!path.empty() && path.back() == '\\') path.pop_back();
+        return path + "\\Marker";
+    };
+    // Each key holds a subkey of its own, which the deletion would take along.
+    auto make = [&](const Case& c) {
+        HKEY key;
+        std::string path = marker(c);
+        ASSERT_EQ(RegCreateKeyExA(c.root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS) << path;
+        RegCloseKey(key);
+    };
+    for (const Case& c : shared) make(c);
+    for (const Case& c : own) make(c);
+    Settings(std::string(kSampleSettings) + list);
+    ASSERT_EQ(Run("press next\npress next\npress finish\n"), 1);
+    transcript_.str("");
+    std::string answers;
+    for (size_t i = 0; i < sizeof shared / sizeof shared[0]; ++i) answers += "answer ok\n";
+    EXPECT_EQ(Remove(answers + "press 2\n"), 1);
+    std::string wrong;
+    for (size_t i = 0; i < sizeof shared / sizeof shared[0]; ++i) wrong += Error(u8"Regセクションがおかしいです。");
+    EXPECT_EQ(Lines("messagebox"), wrong);
+    for (const Case& c : shared)
+        EXPECT_TRUE(KeyExists(c.root, marker(c).c_str())) << c.rootName << "\\" << c.subkey;
+    for (const Case& c : own) EXPECT_FALSE(KeyExists(c.root, c.subkey)) << c.rootName << "\\" << c.subkey;
+    EXPECT_TRUE(HasLine(kRemovedLine)) << Transcript();
+}
+
 TEST_F(UninstallTest, AnInstallationAtADriveRootNeverWalksTheDrive) {
     SetUninstallString("\"C:\\SETUP.EXE\" /r");
     WriteFile("C:\\SETUP.EXE", "");
