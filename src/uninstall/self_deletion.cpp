@@ -60,13 +60,29 @@ BOOL AppendToFile(const char* file, const char* text) {
     return ok;
 }
 
-// True when the file exists and can be opened for writing.
+// True when the file exists, can be opened for writing, and holds no
+// end-of-file mark before its last byte: the restart never reads past such a
+// mark, so a section moved behind it would be lost, and cutting the mark out
+// would carry out text that was never meant to run.
 BOOL CanAppendTo(const char* file) {
     OFSTRUCT info;
     HFILE handle = OpenFile(file, &info, OF_READWRITE);
     if (handle == HFILE_ERROR) return FALSE;
+    LONG size = _llseek(handle, 0, FILE_END);
+    BOOL clean = size != HFILE_ERROR && _llseek(handle, 0, FILE_BEGIN) == 0;
+    static char chunk[4096];
+    for (LONG offset = 0; clean && offset < size;) {
+        UINT read = _lread(handle, chunk, sizeof chunk);
+        if (read == (UINT)HFILE_ERROR || read == 0) {
+            clean = FALSE;
+            break;
+        }
+        const char* mark = static_cast<const char*>(memchr(chunk, kEndOfFileMark, read));
+        if (mark && offset + (mark - chunk) < size - 1) clean = FALSE;
+        offset += (LONG)read;
+    }
     _lclose(handle);
-    return TRUE;
+    return clean;
 }
 
 }  // namespace

@@ -127,3 +127,19 @@ TEST_F(SelfDeletionTest, AnOversizedSectionIsLeftAsItWas) {
     ScheduleSelfDeletion(kProgram);
     EXPECT_EQ(ReadFile(kWininit), text);
 }
+
+// What follows a mark before the file's end is never read by the restart;
+// moving the section after it would lose every line, and cutting the mark
+// would carry out text that was never meant to run.
+TEST_F(SelfDeletionTest, AFileWithTextAfterAMarkIsLeftAsItWas) {
+    const std::string files[] = {
+        "[Rename]\r\nNUL=C:\\OLD.EXE\r\n\x1A\r\nNUL=C:\\MY DOCS\\LETTER.DOC\r\n",
+        "[Rename]\r\nNUL=C:\\OLD.EXE\x1A\r\n[Other]\r\nX=1\r\n",
+        "[Other]\r\nX=1\x1A\r\n[Rename]\r\nNUL=C:\\OLD.EXE\r\n\x1A",
+    };
+    for (const std::string& text : files) {
+        WriteFile(kWininit, text);
+        ScheduleSelfDeletion(kProgram);
+        EXPECT_EQ(ReadFile(kWininit), text);
+    }
+}
