@@ -25,6 +25,7 @@ struct SetupState {
     char entrySource[kPathSize];        // current entry: source, or group caption
     char entryTarget[kPathSize];        // current entry: full destination or target
     int entryTargetTail;                // offset in entryTarget where the entry's own text starts
+    BOOL entryLeavesInstallDir;         // current entry: its destination would be outside installDir
     HWND sheetWindow;                   // the wizard frame
     HWND activeWindow;                  // owner of the shared routines' message boxes
     BOOL wantStartMenu;                 // Start-menu check box

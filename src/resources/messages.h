@@ -26,6 +26,7 @@
 #define MSG_INSTALL_DONE "インストールが完了しました。「完了」を押すと起動します。"
 // The page's status line holds one line: the error ending is as short as the normal one.
 #define MSG_INSTALL_DONE_WITH_ERRORS "エラーがありました。表示されたファイル等は入っていません。"
+#define MSG_OUTSIDE_INSTALL_DIR " - インストール先のフォルダの外を指しているため処理できません。"
 #define MSG_REGISTRATION_FAILED " - アンインストール情報を登録できませんでした。"
 
 // Shortcuts and Program Manager.

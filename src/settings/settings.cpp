@@ -20,6 +20,40 @@ BOOL ReadSettingsPath(const char* section, const char* key, char* value) {
 
 namespace {
 
+// A name of one file or folder: no separator, no character Windows refuses
+// in a name, and not a name that Windows reads as "." or ".." (trailing dots
+// and blanks are dropped from names, so ". ." is "").
+BOOL IsOneFolderName(const char* name) {
+    BOOL onlyDotsAndBlanks = TRUE;
+    for (const char* p = name; *p; ++p) {
+        BYTE c = (BYTE)*p;
+        if (IsDBCSLeadByte(c) && p[1]) {
+            onlyDotsAndBlanks = FALSE;
+            ++p;
+            continue;
+        }
+        if (c < 0x20 || strchr("\\/:*?\"<>|", c)) return FALSE;
+        if (c != '.' && c != ' ') onlyDotsAndBlanks = FALSE;
+    }
+    return !onlyDotsAndBlanks;
+}
+
+// A file entry's destination names a file below installDir: each of its
+// levels ('/' separates them on Windows too) is a name.
+BOOL StaysInsideInstallDir(char* relative) {
+    for (char* level = relative;;) {
+        char* end = level;
+        while (*end && *end != '\\' && *end != '/') end += IsDBCSLeadByte((BYTE)*end) && end[1] ? 2 : 1;
+        char separator = *end;
+        *end = 0;
+        BOOL isName = !*level || IsOneFolderName(level);
+        *end = separator;
+        if (!isName) return FALSE;
+        if (!separator) return TRUE;
+        level = end + 1;
+    }
+}
+
 // Fills entryTarget with installDir followed by text; empty when too long.
 BOOL SetEntryTarget(const char* text) {
     if (!CopyText(setup.entryTarget, kPathSize, setup.installDir) ||
@@ -38,6 +72,7 @@ BOOL ResolveFileEntry(int n) {
     else if (n == 0) fits = CopyText(setup.entrySource, kPathSize, setup.settingsFileName);
     else fits = ReadSettingsPath(SECTION_INSTALL, FormatKey((unsigned)n), setup.entrySource);
     setup.entryTargetTail = (int)strlen(setup.installDir);
+    setup.entryLeavesInstallDir = FALSE;
     if (!fits) {
         // Too long to be a path: nothing may be copied to or deleted from a cut
         // version of it. The source keeps its cut text, for messages only.
@@ -47,11 +82,15 @@ BOOL ResolveFileEntry(int n) {
         return FALSE;
     }
     char* comma = FindCharMb(setup.entrySource, ',');
-    if (comma) {
-        *comma = 0;
-        return SetEntryTarget(comma + 1);
+    if (comma) *comma = 0;
+    char* destination = comma ? comma + 1 : setup.entrySource;
+    if (!StaysInsideInstallDir(destination)) {
+        // Nothing outside the product's own directory is written or deleted.
+        setup.entryLeavesInstallDir = TRUE;
+        setup.entryTarget[0] = 0;
+        return FALSE;
     }
-    return SetEntryTarget(setup.entrySource);
+    return SetEntryTarget(destination);
 }
 
 BOOL ResolveGroupEntry(int n) {
@@ -139,25 +178,6 @@ void DropPartialCharacter(char* text) {
         }
         ++p;
     }
-}
-
-// Title and folder each name one folder (the product's Start-menu group, the
-// destination's last level, its uninstall key): no separator, no character
-// Windows refuses in a name, and not a name that Windows reads as "." or ".."
-// (trailing dots and blanks are dropped from names, so ". ." is "").
-BOOL IsOneFolderName(const char* name) {
-    BOOL onlyDotsAndBlanks = TRUE;
-    for (const char* p = name; *p; ++p) {
-        BYTE c = (BYTE)*p;
-        if (IsDBCSLeadByte(c) && p[1]) {
-            onlyDotsAndBlanks = FALSE;
-            ++p;
-            continue;
-        }
-        if (c < 0x20 || strchr("\\/:*?\"<>|", c)) return FALSE;
-        if (c != '.' && c != ' ') onlyDotsAndBlanks = FALSE;
-    }
-    return !onlyDotsAndBlanks;
 }
 
 int CountEntries(BOOL (*resolve)(int)) {

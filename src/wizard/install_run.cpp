@@ -31,8 +31,8 @@ void ShowFinalState() {
 
 BOOL CopyEntryFile() {
     if (!setup.entryTarget[0]) {
-        // The entry's destination does not fit in a path.
-        ShowPathError(setup.entrySource, MSG_PATH_TOO_LONG);
+        // The entry's destination is outside installDir, or does not fit in a path.
+        ShowPathError(setup.entrySource, setup.entryLeavesInstallDir ? MSG_OUTSIDE_INSTALL_DIR : MSG_PATH_TOO_LONG);
         return FALSE;
     }
     // The levels below installDir, which is not walked again.

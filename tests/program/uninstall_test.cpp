@@ -270,6 +270,37 @@ TEST_F(UninstallTest, KeysThatOthersShareAreNeverDeleted) {
     EXPECT_TRUE(HasLine(kRemovedLine)) << Transcript();
 }
 
+// A file entry's destination stays inside the destination directory: a
+// vendor's "..\..\WINDOWS\WIN.INI" neither writes over it nor, on removal,
+// deletes it.
+TEST_F(UninstallTest, FileEntriesNeverReachOutsideTheDestination) {
+    const char kWinIni[] = "C:\\WINDOWS\\WIN.INI";
+    WriteFile(kWinIni, "[windows]\r\n");
+    const char* outside[] = {
+        "..\\..\\WINDOWS\\WIN.INI",      "DATA\\..\\..\\..\\WINDOWS\\WIN.INI", "../../WINDOWS/WIN.INI",
+        "C:\\WINDOWS\\WIN.INI",           ". .\\WINDOWS\\WIN.INI",              "...\\WINDOWS\\WIN.INI",
+        "..\\..\\WINDOWS\\WIN?.INI",    "WIN.INI:stream",
+    };
+    std::string entries, answers, errors;
+    int n = 2;
+    for (const char* destination : outside) {
+        entries += std::to_string(++n) + "=FOO.EXE," + destination + "\r\n";
+        answers += "answer ok\n";
+        errors += u8"messagebox owner=page 103 caption=\"エラー\" icon=error text=\"FOO.EXE - "
+                  u8"インストール先のフォルダの外を指しているため処理できません。\" answer=ok\n";
+    }
+    Settings(std::string(kSampleSettings) + entries);
+    ASSERT_EQ(Run("press next\npress next\n" + answers + "press finish\n"), 1);
+    EXPECT_EQ(Lines("messagebox"), errors);
+    EXPECT_TRUE(HasLine(u8"text 1008 \"エラーがありました。")) << Transcript();
+    EXPECT_EQ(ReadFile(kWinIni), "[windows]\r\n");
+    transcript_.str("");
+    EXPECT_EQ(Remove("press 2\n"), 1);
+    EXPECT_FALSE(HasLine("messagebox")) << Transcript();
+    EXPECT_EQ(ReadFile(kWinIni), "[windows]\r\n");
+    EXPECT_FALSE(Exists("C:\\Program Files\\Foo"));
+}
+
 TEST_F(UninstallTest, AnInstallationAtADriveRootNeverWalksTheDrive) {
     SetUninstallString("\"C:\\SETUP.EXE\" /r");
     WriteFile("C:\\SETUP.EXE", "");
