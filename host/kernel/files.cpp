@@ -59,6 +59,12 @@ void SplitLast(const std::string& full, std::string* directory, std::string* las
     directory->assign(full, 0, start);
 }
 
+// True when a full path below the root ends in a backslash character, not
+// in a double-byte character whose second byte is 0x5C.
+bool EndsInSeparator(const std::string& full) {
+    return full.size() > 3 && host::LastLevelStart(full, full.size()) == full.size();
+}
+
 DWORD ErrnoToError(int error) {
     switch (error) {
         case ENOENT: return ERROR_FILE_NOT_FOUND;
@@ -178,7 +184,7 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
         return FALSE;
     }
     std::string directory, last;
-    std::string trimmed = full.back() == '\\' && full.size() > 3 ? full.substr(0, full.size() - 1) : full;
+    std::string trimmed = EndsInSeparator(full) ? full.substr(0, full.size() - 1) : full;
     SplitLast(trimmed, &directory, &last);
     if (last.empty() || !IsValidName(last)) {
         SetLastError(last.empty() ? ERROR_ALREADY_EXISTS : ERROR_INVALID_NAME);
@@ -275,7 +281,7 @@ BOOL SetCurrentDirectoryA(LPCSTR path) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
-    if (full.size() > 3 && full.back() == '\\') full.pop_back();
+    if (EndsInSeparator(full)) full.pop_back();
     host::CurrentProcess().currentDir = full;
     return TRUE;
 }

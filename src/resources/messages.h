@@ -19,6 +19,8 @@
 #define MSG_DRIVE_REQUIRED "「C:\\Soft」のように、ドライブ名も含めた正しいパス名を指定してください。"
 #define MSG_LOW_SPACE "指定されたドライブの残り容量が %uメガバイトしかありません。かまわずにインストールしますか？"
 #define MSG_DESTINATION_TOO_LONG "インストール先のパス名が長すぎます。短いパス名を指定してください。"
+#define MSG_BAD_CHARACTERS "フォルダ名に使えない文字（* ? \" < > | など）が含まれています。"
+#define MSG_SYSTEM_FOLDER_REFUSED "システムのフォルダにはインストールできません。別のフォルダを指定してください。"
 
 // Installation run.
 #define MSG_IN_USE " は他で使用中のため上書きできません。"

@@ -27,6 +27,23 @@ BOOL IsTrailByteAt(const char* text, int n) {
     return position != n;
 }
 
+// Walks whole characters: a trail byte may be 0x7C ('|') or 0x5C ('\').
+// Windows itself would take '/' for '\', and a ':' for a stream name on some
+// file systems; they are refused all the same, since the program's own path
+// scans know only '\' as a separator and a drive only at the start.
+BOOL HasCharacterRefusedInPath(const char* path) {
+    for (int i = 0; path[i]; ++i) {
+        BYTE c = (BYTE)path[i];
+        if (IsDBCSLeadByte(c)) {
+            if (!path[i + 1]) return TRUE;
+            ++i;
+            continue;
+        }
+        if (c < 0x20 || strchr("*?\"<>|/", c) || (c == ':' && i != 1)) return TRUE;
+    }
+    return FALSE;
+}
+
 BOOL EnsureTrailingSeparator(char* text, int size) {
     int length = (int)strlen(text);
     if (length > 0 && text[length - 1] == '\\' && !IsTrailByteAt(text, length - 1)) return TRUE;

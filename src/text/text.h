@@ -10,6 +10,10 @@ char* FindCharMb(char* text, char c);
 const char* FindCharMb(const char* text, char c);
 // True when byte n of text is the second byte of a double-byte character.
 BOOL IsTrailByteAt(const char* text, int n);
+// True when path holds a character no folder name may hold: * ? " < > |, a
+// control byte, an unfinished double-byte character, '/', or a ':' anywhere
+// but after the drive letter.
+BOOL HasCharacterRefusedInPath(const char* path);
 // Appends '\' unless text already ends in a backslash character. The buffer
 // holds size bytes; false (text unchanged) when there is no room.
 BOOL EnsureTrailingSeparator(char* text, int size);

@@ -9,6 +9,7 @@
 #include "settings/settings.h"
 #include "shortcuts/shortcuts.h"
 #include "text/directories.h"
+#include "text/system_folders.h"
 #include "text/text.h"
 #include "text/window_placement.h"
 #include "uninstall/registered_program.h"
@@ -136,8 +137,11 @@ BOOL RunRemoval() {
     BOOL stop = FALSE;
     BOOL result = DeleteListedFiles(&stop);
     if (stop) return FALSE;
-    // A product installed at a drive's root leaves the drive's other files alone.
-    if (IsDriveRoot(setup.installDir) || !RemoveDirectoryTree(setup.installDir)) result = FALSE;
+    // A product installed at a drive's root, in a system folder or in a folder
+    // that holds one (the user's documents, say) leaves the other files there alone.
+    if (IsDriveRoot(setup.installDir) || IsSystemFolderOrAncestor(setup.installDir) ||
+        !RemoveDirectoryTree(setup.installDir))
+        result = FALSE;
     char keyPath[kPathSize];
     if (CopyText(keyPath, sizeof keyPath, UNINSTALL_KEY) && AppendText(keyPath, sizeof keyPath, setup.folder))
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, keyPath);

@@ -5,6 +5,7 @@
 #include "resources/messages.h"
 #include "resources/resource_ids.h"
 #include "text/directories.h"
+#include "text/system_folders.h"
 #include "text/text.h"
 #include "text/window_placement.h"
 #include "wizard/wizard.h"
@@ -99,6 +100,17 @@ INT_PTR OnWizardNext(HWND page) {
     }
     if (setup.installDir[1] != ':' || setup.installDir[2] != '\\') {
         ShowPageError(page, MSG_DRIVE_REQUIRED);
+        return StayOnPage(page);
+    }
+    // Wildcards would let the platform's search find another folder
+    // (C:\WIN* finds C:\WINDOWS), so the characters are checked first.
+    if (HasCharacterRefusedInPath(setup.installDir)) {
+        ShowPageError(page, MSG_BAD_CHARACTERS);
+        return StayOnPage(page);
+    }
+    // The removal would walk such a folder and offer the user's files for deletion.
+    if (IsSystemFolderOrAncestor(setup.installDir)) {
+        ShowPageError(page, MSG_SYSTEM_FOLDER_REFUSED);
         return StayOnPage(page);
     }
     if (!TryCreatingDestination(page) || !AcceptFreeSpace(page)) return StayOnPage(page);

@@ -93,6 +93,25 @@ TEST_F(FilesTest, DirectoryCallsFollowWindowsRules) {
     EXPECT_FALSE(SetCurrentDirectoryA("Q:\\"));
 }
 
+TEST_F(FilesTest, ADirectoryNameEndingInATrailByte0x5CIsWhole) {
+    // 0x95 0x5C is one character: the name does not end in a separator.
+    const char dir[] = "C:\\T\\\x95\x5C";
+    ASSERT_TRUE(CreateDirectoryA("C:\\T", nullptr));
+    ASSERT_TRUE(CreateDirectoryA(dir, nullptr)) << GetLastError();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(dir, &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_STREQ(found.cFileName, "\x95\x5C");
+    EXPECT_TRUE(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    FindClose(search);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir));
+    char current[MAX_PATH];
+    EXPECT_EQ(GetCurrentDirectoryA(sizeof current, current), strlen(dir));
+    EXPECT_STREQ(current, dir);
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
+    EXPECT_TRUE(RemoveDirectoryA(dir));
+}
+
 TEST_F(FilesTest, SystemDirectoriesAndFreeSpace) {
     SKIP_ON_WINE("Wine's folders are C:\\windows and C:\\windows\\system32");
     char buffer[MAX_PATH];

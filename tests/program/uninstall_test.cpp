@@ -56,6 +56,15 @@ const char kNotInstalled[] =
     u8"messagebox owner=none caption=\"エラー\" icon=error text=\"このプログラムはインストールされたものではありません。"
     u8"アンインストールはコントロールパネルの「アプリケーションの追加と削除」から行ってください。\" answer=ok\n";
 
+void SetShellFolder(HKEY root, const char* name, const char* path) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
+                              nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)path, (DWORD)strlen(path) + 1), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
 std::string Error(const std::string& text) {
     return u8"messagebox owner=dialog 101 caption=\"エラー\" icon=error text=\"" + text + "\" answer=ok\n";
 }
@@ -313,6 +322,69 @@ TEST_F(UninstallTest, AnInstallationAtADriveRootNeverWalksTheDrive) {
     EXPECT_TRUE(HasLine(u8"text 1010 \"C:\\\\ にはまだファイルが残っています。後で削除してください。\""));
     EXPECT_TRUE(Exists("C:\\AUTOEXEC.BAT"));
     EXPECT_TRUE(Exists("C:\\WINDOWS\\SYSTEM"));
+}
+
+TEST_F(UninstallTest, AShellFolderInsideTheProductsFolderIsNeverWalked) {
+    struct Case {
+        HKEY root;
+        const char* name;
+        const char* folder;
+        bool withFile;
+    } cases[] = {
+        {HKEY_CURRENT_USER, "Personal", "C:\\Program Files\\Foo\\DOCS", true},
+        {HKEY_CURRENT_USER, "Personal", "C:\\Program Files\\Foo\\EMPTY", false},  // not taken silently either
+        {HKEY_LOCAL_MACHINE, "Common Documents", "C:\\Program Files\\Foo\\SHARED", true},
+    };
+    for (const Case& c : cases) {
+        Install();
+        const std::string folder = c.folder;
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+        if (c.withFile) WriteFile(folder + "\\LETTER.TXT", "the user's");
+        SetShellFolder(c.root, c.name, c.folder);
+        EXPECT_EQ(Remove("press 2\n"), 1);
+        EXPECT_FALSE(HasLine("messagebox")) << folder << "\n" << Transcript();
+        EXPECT_TRUE(HasLine(kRemainLine)) << folder;
+        EXPECT_TRUE(Exists(folder));
+        if (c.withFile) {
+            EXPECT_EQ(ReadFile(folder + "\\LETTER.TXT"), "the user's");
+        }
+        // The product's own files, registration and shortcuts go as always.
+        EXPECT_FALSE(Exists(kInstalled));
+        EXPECT_FALSE(Exists("C:\\Program Files\\Foo\\FOO.EXE"));
+        EXPECT_FALSE(Exists("C:\\Program Files\\Foo\\DATA\\A.DAT"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_FALSE(Exists("C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ\\Foo.lnk"));
+        SetShellFolder(c.root, c.name, "C:\\ELSEWHERE");
+    }
+}
+
+TEST_F(UninstallTest, AnInstallationInASystemFolderNeverWalksIt) {
+    struct Case {
+        const char* dir;
+        const char* shown;
+    } cases[] = {
+        {"C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ\\", u8"C:\\\\WINDOWS\\\\ﾃﾞｽｸﾄｯﾌﾟ\\\\"},
+        {"C:\\WINDOWS\\", "C:\\\\WINDOWS\\\\"},
+        {"C:\\PROGRA~1\\", "C:\\\\PROGRA~1\\\\"},
+    };
+    for (const Case& c : cases) {
+        transcript_.str("");
+        const std::string dir = c.dir, installed = dir + "SETUP.EXE";
+        SetUninstallString(("\"" + installed + "\" /r").c_str());
+        ASSERT_TRUE(CopyFileA("D:\\MEDIA\\SETUP.EXE", installed.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA("D:\\MEDIA\\SETUP.INF", (dir + "SETUP.INF").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA("D:\\MEDIA\\SETUP.EXE", kCopy, FALSE));
+        WriteFile(dir + "MINE.TXT", "the user's");
+        EXPECT_EQ(RunAt(kCopy, "press 2\n", "x " + installed), 1);
+        EXPECT_FALSE(HasLine("messagebox")) << dir << "\n" << Transcript();
+        EXPECT_TRUE(HasLine(std::string(u8"text 1010 \"") + c.shown +
+                            u8" にはまだファイルが残っています。後で削除してください。\""))
+            << Transcript();
+        EXPECT_FALSE(Exists(installed)) << dir;
+        EXPECT_EQ(ReadFile(dir + "MINE.TXT"), "the user's") << dir;
+    }
+    EXPECT_TRUE(Exists("C:\\WINDOWS\\SYSTEM"));
+    EXPECT_TRUE(Exists("C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ"));
 }
 
 TEST_F(UninstallTest, ARemovalWithoutItsSettingsFileEndsAtOnce) {

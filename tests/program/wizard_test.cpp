@@ -16,6 +16,16 @@ std::string ErrorBox(const std::string& text) {
     return u8"messagebox owner=page 100 caption=\"エラー\" icon=error text=\"" + text + "\" answer=ok";
 }
 
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+void SetShellFolder(const char* name, const char* path) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)path, (DWORD)strlen(path) + 1), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
 }  // namespace
 
 TEST_F(WizardTest, NextWithoutChangesGoesThroughTheOptions) {
@@ -65,7 +75,6 @@ TEST_F(WizardTest, TheTrialCreationReportsLevelsThatCannotBeMade) {
         std::string message;
     } cases[] = {
         {"C:\\FILE\\SUB", u8"C:\\\\FILE - 同じ名前のファイルが既に存在するのでフォルダが作成できません。"},
-        {"C:\\bad|name\\SUB", u8"C:\\\\bad|name のフォルダ作成に失敗しました。"},
     };
     for (const Case& c : cases) {
         transcript_.str("");
@@ -144,4 +153,72 @@ TEST_F(WizardTest, TheOlderShellOffersNoDesktopShortcut) {
         << Transcript();
     EXPECT_FALSE(setup.wantStartMenu);
     EXPECT_FALSE(setup.wantDesktop);
+}
+
+TEST_F(WizardTest, SystemFoldersAndTheirAncestorsAreRefused) {
+    SetShellFolder("Personal", "C:\\Users\\Me\\Documents");
+    // "表" is 0x95 0x5C: the folder's name ends in a trail byte equal to '\'.
+    SetShellFolder("Favorites", "C:\\Users\\表");
+    const std::string refused = u8"システムのフォルダにはインストールできません。別のフォルダを指定してください。";
+    for (const char* entry : {
+             "C:\\WINDOWS",
+             "c:\\windows\\system\\",
+             "C:\\Program Files",
+             "C:\\PROGRA~1",
+             "C:\\PROGRA~1\\",
+             "C:\\Program Files\\..\\WINDOWS",
+             u8"C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ",          // a shell folder
+             u8"C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ",  // a shell folder that holds another
+             "C:\\Users\\Me",                     // the parent of one
+             "C:\\USERS",
+             u8"C:\\Users\\表",
+         }) {
+        transcript_.str("");
+        EXPECT_EQ(Run(std::string("set 1001 ") + entry + "\npress next\nanswer ok\npress cancel\n"), 1);
+        EXPECT_EQ(Lines("messagebox"), ErrorBox(refused) + "\n") << entry << "\n" << Transcript();
+        EXPECT_FALSE(HasLine("page 107")) << entry;
+    }
+    EXPECT_TRUE(Exists("C:\\WINDOWS\\SYSTEM"));
+}
+
+TEST_F(WizardTest, FoldersBesideAndBelowSystemFoldersAreAccepted) {
+    // "表計算" begins with 0x95 0x5C: C:\表 is no ancestor of it.
+    SetShellFolder("Personal", "C:\\表計算");
+    for (const char* entry : {
+             "C:\\Program Files\\Foo",
+             "C:\\WIN",
+             "C:\\WINDOWS\\Foo",
+             "C:\\Program",
+             u8"C:\\表",
+             u8"C:\\ポ",  // 0x83 0x7C: its trail byte is '|'
+             u8"C:\\Program Files\\表\\ポ",
+         }) {
+        transcript_.str("");
+        EXPECT_EQ(Run(std::string("set 1001 ") + entry + "\npress next\npress cancel\n"), 1);
+        EXPECT_FALSE(HasLine("messagebox")) << entry << "\n" << Transcript();
+        EXPECT_TRUE(HasLine("page 107")) << entry;
+    }
+}
+
+TEST_F(WizardTest, CharactersNoPathMayHoldAreRefused) {
+    const std::string refused = u8"フォルダ名に使えない文字（* ? \\\" < > | など）が含まれています。";
+    for (const char* entry : {
+             "C:\\WIN*",
+             "C:\\A?B",
+             "C:\\A\"B",
+             "C:\\A|B",
+             "C:\\A<B",
+             "C:\\A>B",
+             "C:\\A\x01" "B",
+             "C:\\A/B",
+             "C:\\A:B",
+             "C:\\bad|name\\SUB",
+             u8"C:\\表|",
+         }) {
+        transcript_.str("");
+        EXPECT_EQ(Run(std::string("set 1001 ") + entry + "\npress next\nanswer ok\npress cancel\n"), 1);
+        EXPECT_EQ(Lines("messagebox"), ErrorBox(refused) + "\n") << entry << "\n" << Transcript();
+        EXPECT_FALSE(HasLine("page 107")) << entry;
+    }
+    EXPECT_FALSE(Exists("C:\\bad|name"));
 }

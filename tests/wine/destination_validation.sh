@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The destination page refuses a drive root and a path without its drive, its
-# folder picker (the old-style file dialog with the program's template) gives
-# the drive root it opens at, and an accepted destination is tried: its
+# The destination page refuses a drive root, a path without its drive, a
+# wildcard, the Windows directory and a folder that holds the user's shell
+# folders (Wine keeps them under C:\users); its folder picker (the old-style
+# file dialog with the program's template) gives the drive root it opens at, and an accepted destination is tried: its
 # missing levels are made and the deepest removed again. Cancel then leaves.
 source "$(dirname "$0")/lib.bash" "$@"
 new_prefix win95
@@ -30,6 +31,15 @@ window $page
 until 1001 C:\\
 press next
 answer ok
+set 1001 C:\\WIN*
+press next
+answer ok
+set 1001 C:\\windows
+press next
+answer ok
+set 1001 C:\\users
+press next
+answer ok
 set 1001 C:\\Test\\Deep
 press next
 show 1006
@@ -40,6 +50,8 @@ SCRIPT
 )
 root='messagebox owner="" caption="エラー" text="ルートディレクトリにはインストールできません。" answer=ok'
 drive='messagebox owner="" caption="エラー" text="「C:\\Soft」のように、ドライブ名も含めた正しいパス名を指定してください。" answer=ok'
+characters='messagebox owner="" caption="エラー" text="フォルダ名に使えない文字（* ? \" < > | など）が含まれています。" answer=ok'
+system='messagebox owner="" caption="エラー" text="システムのフォルダにはインストールできません。別のフォルダを指定してください。" answer=ok'
 expect_in_order "$out" \
   'set 1001 "D:"' "$root" \
   'set 1001 "D:\\"' "$root" \
@@ -47,6 +59,9 @@ expect_in_order "$out" \
   'set 1001 "Program Files\\Foo"' "$drive" \
   'press 1002' \
   'press 1' 'text 1001 "C:\\"' "$root" \
+  'set 1001 "C:\\WIN*"' "$characters" \
+  'set 1001 "C:\\windows"' "$system" \
+  'set 1001 "C:\\users"' "$system" \
   'set 1001 "C:\\Test\\Deep"' 'press next' '  1006 button "スタートメニューに登録する" checked' \
   'press cancel' 'exit 1'
 # The picker opens at the Windows drive's root and lists its folders. (With
