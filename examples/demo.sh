@@ -59,7 +59,8 @@ show_machine() {
   done < <(find "$windows" -name '*.lnk' | sort)
   [ "$found" = 1 ] || echo "(none)"
   groups=$(box progman)
-  if [ -n "$groups" ]; then
+  # Program Manager's own empty Startup group alone is nothing the run did.
+  if grep -q '^  item ' <<<"$groups"; then
     echo
     echo "== Program Manager"
     echo "$groups"

@@ -73,7 +73,11 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 bool LoadState(State* state) {
     *state = State();
     std::ifstream in(StatePath(kStateFile), std::ios::binary);
-    if (!in) return true;  // no file yet: no groups
+    if (!in) {
+        // No file yet: Program Manager as installed, with its own empty Startup group.
+        state->groups.push_back({kStartupGroup, {}});
+        return true;
+    }
     std::string line;
     while (std::getline(in, line)) {
         std::vector<std::string> fields = SplitTabs(line);
@@ -204,16 +208,11 @@ bool ArgsArePlain(const Command& command) {
     return true;
 }
 
-bool IsStartupGroup(const std::string& name) { return EqualNoCase932(name, kStartupGroup); }
-
-// The group of that name, or null. The Startup group is always there: it is
-// made, empty, the first time it is looked for.
+// The group of that name, or null.
 ProgmanGroup* FindGroup(State* state, const std::string& name) {
     for (ProgmanGroup& group : state->groups)
         if (EqualNoCase932(group.name, name)) return &group;
-    if (!IsStartupGroup(name)) return nullptr;
-    state->groups.push_back({kStartupGroup, {}});
-    return &state->groups.back();
+    return nullptr;
 }
 
 ProgmanGroup* ActiveGroup(State* state) {
@@ -263,11 +262,12 @@ bool DeleteGroup(State* state, const Command& command) {
         state->groups.erase(state->groups.begin() + (long)i);
         return true;
     }
-    return IsStartupGroup(command.args[0]);  // always there, even when never made
+    return false;
 }
 
 // ShowGroup(GroupName,ShowCommand[,CommonGroupFlag]): commands 1, 2, 3 and 5
-// activate the group; 4, 6, 7 and 8 leave the active group as it is.
+// activate the group; 4, 6, 7 and 8 leave the active group as it is. Fails
+// for a group that is not there, the Startup group once deleted included.
 bool ShowGroup(State* state, const Command& command) {
     if (command.args.size() < 2 || command.args.size() > 3) return false;
     const std::string& show = command.args[1];

@@ -26,6 +26,8 @@ struct SetupState {
     char entryTarget[kPathSize];        // current entry: full destination or target
     int entryTargetTail;                // offset in entryTarget where the entry's own text starts
     BOOL entryLeavesInstallDir;         // current entry: its destination would be outside installDir
+    const char* overlongEntrySection;   // current entry's section and number when its value is too long
+    int overlongEntryNumber;            // for a path (entrySource holds its start); else the section is null
     HWND sheetWindow;                   // the wizard frame
     HWND activeWindow;                  // owner of the shared routines' message boxes
     BOOL wantStartMenu;                 // Start-menu check box

@@ -33,6 +33,8 @@
 
 // Shortcuts and Program Manager.
 #define MSG_REMOVAL_SUFFIX "の削除"
+#define MSG_SHORTCUT_FAILED " - ショートカットを作成できませんでした。"
+#define MSG_QUOTE_REFUSED " - 引用符 (\") を含むため登録できません。"
 #define PROGMAN_STARTUP_GROUP "スタートアップ"
 
 // Uninstall.

@@ -4,6 +4,7 @@
 
 #include "app/setup_state.h"
 #include "resources/messages.h"
+#include "text/directories.h"
 #include "text/text.h"
 
 BOOL ReadSettingsPath(const char* section, const char* key, char* value) {
@@ -54,6 +55,15 @@ BOOL StaysInsideInstallDir(char* relative) {
     }
 }
 
+// The longest settings value an error message reads whole.
+constexpr DWORD kLongestShownValue = 65536;
+
+// Notes the current entry as one whose value is too long for a path.
+void NoteOverlongEntry(const char* section, int n) {
+    setup.overlongEntrySection = section;
+    setup.overlongEntryNumber = n;
+}
+
 // Fills entryTarget with installDir followed by text; empty when too long.
 BOOL SetEntryTarget(const char* text) {
     if (!CopyText(setup.entryTarget, kPathSize, setup.installDir) ||
@@ -67,17 +77,20 @@ BOOL SetEntryTarget(const char* text) {
 }  // namespace
 
 BOOL ResolveFileEntry(int n) {
+    setup.overlongEntrySection = nullptr;
+    setup.entryLeavesInstallDir = FALSE;
     BOOL fits;
     if (n == -1) fits = CopyText(setup.entrySource, kPathSize, setup.programFileName);
     else if (n == 0) fits = CopyText(setup.entrySource, kPathSize, setup.settingsFileName);
     else fits = ReadSettingsPath(SECTION_INSTALL, FormatKey((unsigned)n), setup.entrySource);
     setup.entryTargetTail = (int)strlen(setup.installDir);
-    setup.entryLeavesInstallDir = FALSE;
     if (!fits) {
         // Too long to be a path: nothing may be copied to or deleted from a cut
-        // version of it. The source keeps its cut text, for messages only.
+        // version of it. The source keeps its cut text, so that the entry
+        // still counts; a message reads the whole value again.
         GetPrivateProfileStringA(SECTION_INSTALL, setup.keyText, "", setup.entrySource, kPathSize,
                                  setup.settingsPath);
+        NoteOverlongEntry(SECTION_INSTALL, n);
         setup.entryTarget[0] = 0;
         return FALSE;
     }
@@ -94,10 +107,13 @@ BOOL ResolveFileEntry(int n) {
 }
 
 BOOL ResolveGroupEntry(int n) {
+    setup.overlongEntrySection = nullptr;
     if (!ReadSettingsPath(SECTION_GROUP, FormatKey((unsigned)n), setup.entrySource)) {
-        // Too long to be a caption and a path: kept cut, for messages only.
+        // Too long to be a caption and a path: kept cut, so that the entry
+        // still counts; a message reads the whole value again.
         GetPrivateProfileStringA(SECTION_GROUP, setup.keyText, "", setup.entrySource, kPathSize,
                                  setup.settingsPath);
+        NoteOverlongEntry(SECTION_GROUP, n);
         setup.entryTarget[0] = 0;
         return FALSE;
     }
@@ -108,6 +124,26 @@ BOOL ResolveGroupEntry(int n) {
     }
     *comma = 0;
     return SetEntryTarget(comma + 1);
+}
+
+void ShowEntryError(const char* message) {
+    if (!setup.overlongEntrySection) {
+        ShowPathError(setup.entrySource, message);
+        return;
+    }
+    // The value is read again in a buffer that doubles until it holds it whole.
+    for (DWORD size = 512; size <= kLongestShownValue; size *= 2) {
+        char* value = static_cast<char*>(GlobalAlloc(GPTR, size));
+        if (!value) break;
+        DWORD length = GetPrivateProfileStringA(setup.overlongEntrySection,
+                                                FormatKey((unsigned)setup.overlongEntryNumber), "", value, size,
+                                                setup.settingsPath);
+        BOOL whole = length < size - 1;
+        if (whole) ShowPathError(value, message);
+        GlobalFree(value);
+        if (whole) return;
+    }
+    ShowPathError(setup.entrySource, message);
 }
 
 namespace {

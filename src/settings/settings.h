@@ -21,6 +21,10 @@ BOOL ResolveFileEntry(int n);
 // entryTarget. An entry without a comma leaves entrySource empty. False when
 // the target does not fit; it is then empty.
 BOOL ResolveGroupEntry(int n);
+// Shows the current entry followed by message as an error: its source or
+// caption (entrySource), or, when its value is longer than a path, the whole
+// value as the settings file has it.
+void ShowEntryError(const char* message);
 // Reads a value of the settings file into a path-sized buffer. False when the
 // value is longer than a path holds (the buffer is then empty).
 BOOL ReadSettingsPath(const char* section, const char* key, char* value);

@@ -11,34 +11,113 @@ namespace {
 constexpr DWORD kExecuteTimeoutMs = 10000;
 constexpr int kCommandSize = kPathSize;  // a command with its terminator
 
+enum CommandText { CommandBuilt, CommandHoldsQuote, CommandTooLong };
+
 // Builds "[Name(" quote arg1 quote [, quote arg2 quote] tail "]" into command.
-BOOL BuildCommand(char* command, const char* name, const char* first, const char* second, const char* tail) {
+// Program Manager has no way to quote a quote mark: one in an argument would
+// end its text early and the rest would be read as further commands, so such
+// an argument is refused.
+CommandText BuildCommand(char* command, const char* name, const char* first, const char* second,
+                         const char* tail) {
+    if (FindCharMb(first, '"') || (second && FindCharMb(second, '"'))) return CommandHoldsQuote;
     BOOL fits = CopyText(command, kCommandSize, "[") && AppendText(command, kCommandSize, name) &&
                 AppendText(command, kCommandSize, "(\"") && AppendText(command, kCommandSize, first) &&
                 AppendText(command, kCommandSize, "\"");
     if (second)
         fits = fits && AppendText(command, kCommandSize, ",\"") && AppendText(command, kCommandSize, second) &&
                AppendText(command, kCommandSize, "\"");
-    return fits && AppendText(command, kCommandSize, tail) && AppendText(command, kCommandSize, ")]");
+    fits = fits && AppendText(command, kCommandSize, tail) && AppendText(command, kCommandSize, ")]");
+    return fits ? CommandBuilt : CommandTooLong;
 }
 
-void SendCommand(const char* name, const char* first, const char* second, const char* tail) {
+// Sends a command for removing: nothing is reported. True when it succeeded.
+BOOL SendQuietly(const char* name, const char* first, const char* second, const char* tail) {
     char command[kCommandSize];
-    if (BuildCommand(command, name, first, second, tail)) ExecuteDde(command);
+    return BuildCommand(command, name, first, second, tail) == CommandBuilt && ExecuteDde(command);
 }
 
-// Adds an item for entryTarget captioned caption; an item whose command line
-// or command does not fit is reported and skipped, never sent cut.
-void AddItem(const char* caption) {
+// Sends a command for making the entry named caption. A command that cannot
+// be sent, or that fails, is reported under caption. True when it succeeded.
+BOOL SendReported(const char* caption, const char* name, const char* first, const char* second,
+                  const char* tail) {
     char command[kCommandSize];
-    if (!MakeItemCommandLine() || !BuildCommand(command, "AddItem", setup.entryTarget, caption, "")) {
+    switch (BuildCommand(command, name, first, second, tail)) {
+        case CommandHoldsQuote:
+            ShowPathError(caption, MSG_QUOTE_REFUSED);
+            return FALSE;
+        case CommandTooLong:
+            ShowPathError(caption, MSG_PATH_TOO_LONG);
+            return FALSE;
+        default:
+            break;
+    }
+    if (ExecuteDde(command)) return TRUE;
+    ShowPathError(caption, MSG_SHORTCUT_FAILED);
+    return FALSE;
+}
+
+// Adds an item for entryTarget captioned caption to the active group; an
+// item whose command line does not fit is reported, never sent cut.
+BOOL AddItem(const char* caption) {
+    if (!MakeItemCommandLine()) {
         ShowPathError(caption, MSG_PATH_TOO_LONG);
+        return FALSE;
+    }
+    return SendReported(caption, "AddItem", setup.entryTarget, caption, "");
+}
+
+// The item of group entry n, under its own caption.
+BOOL AddGroupEntryItem(int n) {
+    if (!ResolveGroupEntry(n)) {
+        ShowEntryError(MSG_PATH_TOO_LONG);
+        return FALSE;
+    }
+    return AddItem(setup.entrySource);
+}
+
+// The uninstall item: the installed program file with "/r".
+BOOL AddRemovalItem() {
+    ResolveFileEntry(-1);
+    if (setup.entryTarget[0] && !AppendText(setup.entryTarget, kPathSize, ",/r")) setup.entryTarget[0] = 0;
+    char caption[kPathSize];
+    CopyText(caption, sizeof caption, setup.programFileName);
+    AppendText(caption, sizeof caption, MSG_REMOVAL_SUFFIX);
+    return AddItem(caption);
+}
+
+// The product's group and its items. Items are only added once the group is
+// made and active: otherwise they would go into whichever group is active.
+BOOL MakeProductGroup() {
+    if (!SendReported(setup.title, "CreateGroup", setup.title, nullptr, ",0")) return FALSE;
+    if (setup.groupCount == 0) {
+        ResolveFileEntry(1);
+        BOOL ok = AddItem(setup.title);
+        return AddRemovalItem() && ok;
+    }
+    BOOL ok = TRUE;
+    for (int n = 1; n <= setup.groupCount; ++n) ok = AddGroupEntryItem(n) && ok;
+    return ok;
+}
+
+// The Startup item: the first item's command line under the title, added
+// only once the Startup group is shown and so active.
+BOOL MakeStartupItem() {
+    if (setup.groupCount > 0) ResolveGroupEntry(1);
+    else ResolveFileEntry(1);
+    if (!SendReported(setup.title, "ShowGroup", PROGMAN_STARTUP_GROUP, nullptr, ",1")) return FALSE;
+    return AddItem(setup.title);
+}
+
+void RemoveEntries(ShortcutKind kind) {
+    if (kind != Startup) {
+        SendQuietly("DeleteGroup", setup.title, nullptr, ",0");
         return;
     }
-    ExecuteDde(command);
+    // Without the Startup group shown the item would be looked for in
+    // whichever group is active.
+    if (SendQuietly("ShowGroup", PROGMAN_STARTUP_GROUP, nullptr, ",1"))
+        SendQuietly("DeleteItem", setup.title, nullptr, "");
 }
-
-void ShowStartupGroup() { SendCommand("ShowGroup", PROGMAN_STARTUP_GROUP, nullptr, ",1"); }
 
 }  // namespace
 
@@ -84,46 +163,17 @@ BOOL MakeItemCommandLine() {
     return CopyText(setup.entryTarget, kPathSize, shortPath);
 }
 
-void UpdateProgmanGroup(ShortcutKind kind, BOOL remove) {
+BOOL UpdateProgmanGroup(ShortcutKind kind, BOOL remove) {
     StartDdeClient();
-    ConnectDde("PROGMAN", "PROGMAN");
+    BOOL connected = ConnectDde("PROGMAN", "PROGMAN");
     if (remove) {
-        if (kind == Startup) {
-            ShowStartupGroup();
-            SendCommand("DeleteItem", setup.title, nullptr, "");
-        } else {
-            SendCommand("DeleteGroup", setup.title, nullptr, ",0");
-        }
-        return;
+        RemoveEntries(kind);
+        return TRUE;
     }
-    int itemCount = 2;
-    char caption[kPathSize];
-    if (setup.groupCount > 0) {
-        ResolveGroupEntry(1);
-        itemCount = setup.groupCount;
-        CopyText(caption, sizeof caption, setup.entrySource);
-    } else {
-        ResolveFileEntry(1);
-        CopyText(caption, sizeof caption, setup.title);
+    if (!connected) {
+        // No Program Manager to make the entries in.
+        ShowPathError(setup.title, MSG_SHORTCUT_FAILED);
+        return FALSE;
     }
-    if (kind == Startup) {
-        ShowStartupGroup();
-        AddItem(setup.title);
-        return;
-    }
-    SendCommand("CreateGroup", setup.title, nullptr, ",0");
-    AddItem(caption);
-    for (int i = 2; i <= itemCount; ++i) {
-        if (setup.groupCount > 0) {
-            ResolveGroupEntry(i);
-            CopyText(caption, sizeof caption, setup.entrySource);
-        } else {
-            // The uninstall item: the installed program with "/r".
-            ResolveFileEntry(-1);
-            if (setup.entryTarget[0] && !AppendText(setup.entryTarget, kPathSize, ",/r")) setup.entryTarget[0] = 0;
-            CopyText(caption, sizeof caption, setup.programFileName);
-            AppendText(caption, sizeof caption, MSG_REMOVAL_SUFFIX);
-        }
-        AddItem(caption);
-    }
+    return kind == Startup ? MakeStartupItem() : MakeProductGroup();
 }

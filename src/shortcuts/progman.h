@@ -4,8 +4,9 @@
 #include "platform.h"
 #include "shortcuts/shortcuts.h"
 
-// Makes or removes the Program Manager entries of one kind.
-void UpdateProgmanGroup(ShortcutKind kind, BOOL remove);
+// Makes or removes the Program Manager entries of one kind, with the result
+// of UpdateShortcuts. No command holding a quote mark is ever sent.
+BOOL UpdateProgmanGroup(ShortcutKind kind, BOOL remove);
 HDDEDATA CALLBACK DdeClientCallback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item,
                                     HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);
 UINT StartDdeClient();

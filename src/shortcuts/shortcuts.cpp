@@ -46,70 +46,98 @@ void RemoveProductFolder(char* folder) {
 }
 
 // Saves one shell link at folder + caption + ".lnk" pointing to target; text
-// after a comma in the target is the link's arguments. Items whose path
-// does not fit are skipped.
-void SaveLink(const char* folder, const char* caption, char* target) {
+// after a comma in the target is the link's arguments. A link that cannot be
+// made is reported under its caption; one whose path does not fit is never
+// saved at a cut path.
+BOOL SaveLink(const char* folder, const char* caption, char* target) {
     char path[kPathSize];
     if (!target[0] || !CopyText(path, sizeof path, folder) || !AppendText(path, sizeof path, caption) ||
         !AppendText(path, sizeof path, ".lnk")) {
         ShowPathError(caption, MSG_PATH_TOO_LONG);
-        return;
+        return FALSE;
     }
     IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link)))
-        return;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link))) {
+        ShowPathError(caption, MSG_SHORTCUT_FAILED);
+        return FALSE;
+    }
+    BOOL saved = TRUE;
     char* comma = FindCharMb(target, ',');
     if (comma) {
         *comma = 0;
-        link->SetArguments(comma + 1);
+        saved = SUCCEEDED(link->SetArguments(comma + 1));
     }
-    link->SetPath(target);
-    link->SetDescription(caption);
+    saved = saved && SUCCEEDED(link->SetPath(target)) && SUCCEEDED(link->SetDescription(caption));
     IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
+    saved = saved && SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file));
+    if (saved) {
         WCHAR widePath[kPathSize];
-        if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, kPathSize)) file->Save(widePath, TRUE);
+        saved = MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, kPathSize) && SUCCEEDED(file->Save(widePath, TRUE));
         file->Release();
     }
     link->Release();
+    if (!saved) ShowPathError(caption, MSG_SHORTCUT_FAILED);
+    return saved;
 }
 
-void MakeLinks(ShortcutKind kind, const char* folder) {
+// Saves the links of one kind in folder; false when one could not be made.
+BOOL MakeLinks(ShortcutKind kind, const char* folder) {
+    BOOL ok = TRUE;
     CoInitialize(nullptr);
     if (kind == Programs && setup.groupCount > 0) {
         for (int n = 1; n <= setup.groupCount; ++n) {
-            ResolveGroupEntry(n);
-            SaveLink(folder, setup.entrySource, setup.entryTarget);
+            if (!ResolveGroupEntry(n)) {
+                ShowEntryError(MSG_PATH_TOO_LONG);
+                ok = FALSE;
+                continue;
+            }
+            ok = SaveLink(folder, setup.entrySource, setup.entryTarget) && ok;
         }
     } else {
         ResolveFileEntry(1);
         CopyText(setup.entrySource, kPathSize, setup.title);
-        SaveLink(folder, setup.entrySource, setup.entryTarget);
+        ok = SaveLink(folder, setup.entrySource, setup.entryTarget);
     }
     CoUninitialize();
+    return ok;
+}
+
+BOOL CreateLinks(ShortcutKind kind) {
+    char folder[kPathSize];
+    // Without a folder for the kind there is nowhere to put the links.
+    if (!ReadShellFolder(kind, folder)) {
+        ShowPathError(setup.title, MSG_SHORTCUT_FAILED);
+        return FALSE;
+    }
+    if (kind == Programs && setup.groupCount > 0) {
+        if (!AppendText(folder, kPathSize, setup.title) || !AppendText(folder, kPathSize, "\\")) {
+            ShowPathError(setup.title, MSG_PATH_TOO_LONG);
+            return FALSE;
+        }
+        // A product folder that cannot be made has been reported; no link
+        // could be saved in it.
+        if (!CreateOneDirectory(folder)) return FALSE;
+    }
+    return MakeLinks(kind, folder);
+}
+
+// Deletes what can be deleted of the kind's links, silently.
+void RemoveLinks(ShortcutKind kind) {
+    char folder[kPathSize];
+    // Without a folder for the kind there is nowhere to look for links.
+    if (!ReadShellFolder(kind, folder)) return;
+    if (kind == Programs && setup.groupCount > 0) {
+        if (AppendText(folder, kPathSize, setup.title)) RemoveProductFolder(folder);
+        return;
+    }
+    if (AppendText(folder, kPathSize, setup.title) && AppendText(folder, kPathSize, ".lnk")) DeleteFileA(folder);
 }
 
 }  // namespace
 
-void UpdateShortcuts(ShortcutKind kind, BOOL remove) {
-    if (!setup.isNewShell) {
-        UpdateProgmanGroup(kind, remove);
-        return;
-    }
-    char folder[kPathSize];
-    // Without a folder for the kind there is nowhere to put or look for links.
-    if (!ReadShellFolder(kind, folder)) return;
-    if (kind == Programs && setup.groupCount > 0) {
-        if (!AppendText(folder, kPathSize, setup.title)) return;
-        if (remove) {
-            RemoveProductFolder(folder);
-            return;
-        }
-        if (!AppendText(folder, kPathSize, "\\")) return;
-        CreateOneDirectory(folder);
-    } else if (remove) {
-        if (AppendText(folder, kPathSize, setup.title) && AppendText(folder, kPathSize, ".lnk")) DeleteFileA(folder);
-        return;
-    }
-    MakeLinks(kind, folder);
+BOOL UpdateShortcuts(ShortcutKind kind, BOOL remove) {
+    if (!setup.isNewShell) return UpdateProgmanGroup(kind, remove);
+    if (!remove) return CreateLinks(kind);
+    RemoveLinks(kind);
+    return TRUE;
 }

@@ -21,10 +21,7 @@ BOOL IsHelpIndex(const char* name) {
 
 // Asks whether a file may be deleted: IDYES, IDNO or IDCANCEL.
 int AskAboutFile(const char* path) {
-    char text[kPathSize + 128];
-    CopyText(text, sizeof text, path);
-    AppendText(text, sizeof text, MSG_MAY_DELETE);
-    return MessageBoxA(setup.activeWindow, text, setup.title, MB_ICONQUESTION | MB_YESNOCANCEL);
+    return ShowPathMessage(path, MSG_MAY_DELETE, setup.title, MB_ICONQUESTION | MB_YESNOCANCEL);
 }
 
 WalkResult RemoveTree(const char* dir);
@@ -32,6 +29,7 @@ WalkResult RemoveTree(const char* dir);
 // Reports a name whose path does not fit: it is skipped, never cut into
 // the path of another file.
 WalkResult SkipOverlong(const char* dir, const char* name) {
+    // A directory path and a found name: each fits a path, both together fit this.
     char shown[2 * kPathSize];
     CopyText(shown, sizeof shown, dir);
     AppendText(shown, sizeof shown, name);

@@ -10,13 +10,13 @@
 
 namespace {
 
-void MakeShortcuts() {
-    if (setup.isResident) {
-        UpdateShortcuts(Startup, FALSE);
-        return;
-    }
-    if (setup.wantStartMenu) UpdateShortcuts(Programs, FALSE);
-    if (setup.wantDesktop) UpdateShortcuts(Desktop, FALSE);
+// False when an entry could not be made (it has been reported).
+BOOL MakeShortcuts() {
+    if (setup.isResident) return UpdateShortcuts(Startup, FALSE);
+    BOOL ok = TRUE;
+    if (setup.wantStartMenu) ok = UpdateShortcuts(Programs, FALSE);
+    if (setup.wantDesktop) ok = UpdateShortcuts(Desktop, FALSE) && ok;
+    return ok;
 }
 
 void ShowFinalState() {
@@ -32,7 +32,7 @@ void ShowFinalState() {
 BOOL CopyEntryFile() {
     if (!setup.entryTarget[0]) {
         // The entry's destination is outside installDir, or does not fit in a path.
-        ShowPathError(setup.entrySource, setup.entryLeavesInstallDir ? MSG_OUTSIDE_INSTALL_DIR : MSG_PATH_TOO_LONG);
+        ShowEntryError(setup.entryLeavesInstallDir ? MSG_OUTSIDE_INSTALL_DIR : MSG_PATH_TOO_LONG);
         return FALSE;
     }
     // The levels below installDir, which is not walked again.
@@ -88,8 +88,8 @@ void RunInstallStep() {
         ResolveFileEntry(setup.stepIndex - 2);
         ok = CopyEntryFile();
     } else {
-        MakeShortcuts();
-        ok = RegisterUninstall();
+        BOOL made = MakeShortcuts();
+        ok = RegisterUninstall() && made;
     }
     if (!ok) setup.stepFailed = TRUE;
     SendDlgItemMessageA(page, IDC_PROGRESS, PBM_DELTAPOS, 1, 0);

@@ -79,7 +79,7 @@ TEST_F(DdeTest, ClientSessionMakesAGroupWithItemsThatStays) {
     ASSERT_NE(conversation, nullptr);
     EXPECT_TRUE(Execute(conversation, "[CreateGroup(\"表計算\",0)]"));
     EXPECT_EQ(Groups(), (std::vector<std::string>{
-                            "表計算: 表計算=C:\\PROGRA~1\\HYOKEI\\HYOKEI.EXE; "
+                            "スタートアップ:", "表計算: 表計算=C:\\PROGRA~1\\HYOKEI\\HYOKEI.EXE; "
                             "SETUP.EXEの削除=C:\\PROGRA~1\\HYOKEI\\SETUP.EXE /r;"}));
     EXPECT_NE(Transcript().find(u8"dde \"[CreateGroup(\\\"表計算\\\",0)]\" result=ok\n"), std::string::npos)
         << Transcript();
@@ -122,7 +122,8 @@ TEST_F(DdeTest, CommandsActOnTheGroupLastMadeOrShown) {
         EXPECT_EQ(DdeGetLastError(instance_), expected) << step.command;
         EXPECT_EQ(DdeGetLastError(instance_), (UINT)DMLERR_NO_ERROR) << step.command;  // read once, then reset
     }
-    EXPECT_EQ(Groups(), (std::vector<std::string>{"Alpha: A one=A1.EXE; A two=A2.EXE;", "Beta: B2=C:\\BIN\\B2.EXE;"}));
+    EXPECT_EQ(Groups(), (std::vector<std::string>{"スタートアップ:", "Alpha: A one=A1.EXE; A two=A2.EXE;",
+                                                  "Beta: B2=C:\\BIN\\B2.EXE;"}));
     EXPECT_NE(Transcript().find(u8"dde \"[Frobnicate(1)]\" result=failed\n"), std::string::npos) << Transcript();
 }
 
@@ -133,13 +134,14 @@ TEST_F(DdeTest, OneExecuteRunsItsCommandsInOrderUpToTheFirstFailure) {
     // character whose second byte is ']' or '[' (ゾ, ゼ) ends nothing.
     EXPECT_TRUE(Execute(conversation, "[CreateGroup(ゾゼ)][AddItem(\"C:\\A,B\\X.EXE /q\",\"X [new] (ゾ)\")]"));
     EXPECT_FALSE(Execute(conversation, "[CreateGroup(Two)][Bogus()][AddItem(Y.EXE,Y)]"));
-    EXPECT_EQ(Groups(), (std::vector<std::string>{"ゾゼ: X [new] (ゾ)=C:\\A,B\\X.EXE /q;", "Two:"}));
+    EXPECT_EQ(Groups(),
+              (std::vector<std::string>{"スタートアップ:", "ゾゼ: X [new] (ゾ)=C:\\A,B\\X.EXE /q;", "Two:"}));
 }
 
-TEST_F(DdeTest, StartupGroupIsThereToShowAndEmpty) {
+TEST_F(DdeTest, ProgramManagersOwnStartupGroupIsThereUntilDeleted) {
     HCONV conversation = Connect();
     ASSERT_NE(conversation, nullptr);
-    EXPECT_TRUE(Groups().empty());
+    EXPECT_EQ(Groups(), (std::vector<std::string>{"スタートアップ:"}));
     EXPECT_TRUE(Execute(conversation, "[ShowGroup(\"スタートアップ\",1)]"));
     EXPECT_TRUE(Execute(conversation, "[AddItem(\"C:\\PROGRA~1\\HYOKEI\\HYOKEI.EXE\",\"表計算\")]"));
     EXPECT_TRUE(Execute(conversation, "[CreateGroup(\"表計算\",0)]"));
@@ -147,6 +149,12 @@ TEST_F(DdeTest, StartupGroupIsThereToShowAndEmpty) {
     EXPECT_TRUE(Execute(conversation, "[DeleteItem(\"表計算\")]"));
     EXPECT_FALSE(Execute(conversation, "[DeleteItem(\"表計算\")]"));
     EXPECT_EQ(Groups(), (std::vector<std::string>{"スタートアップ:", "表計算:"}));
+    // Once deleted it is a group like any other that is not there: showing
+    // it fails, and it is not made again.
+    EXPECT_TRUE(Execute(conversation, "[DeleteGroup(\"スタートアップ\",0)]"));
+    EXPECT_FALSE(Execute(conversation, "[ShowGroup(\"スタートアップ\",1)]"));
+    EXPECT_FALSE(Execute(conversation, "[DeleteGroup(\"スタートアップ\",0)]"));
+    EXPECT_EQ(Groups(), (std::vector<std::string>{"表計算:"}));
 }
 
 TEST_F(DdeTest, NoConversationWithoutProgramManager) {
@@ -166,7 +174,7 @@ TEST_F(DdeTest, NoConversationWithoutProgramManager) {
         EXPECT_EQ(DdeGetLastError(instance_), (UINT)DMLERR_NO_CONV_ESTABLISHED) << c.service << " " << c.topic;
     }
     EXPECT_EQ(Transcript(), "");
-    EXPECT_TRUE(Groups().empty());
+    EXPECT_EQ(Groups(), (std::vector<std::string>{"スタートアップ:"}));
 }
 
 TEST_F(DdeTest, ReinitialisingKeepsTheInstanceAndItsConversations) {
@@ -191,7 +199,7 @@ TEST_F(DdeTest, ReinitialisingKeepsTheInstanceAndItsConversations) {
     EXPECT_FALSE(Execute(conversation, "[CreateGroup(Late)]"));
     EXPECT_FALSE(DdeDisconnect(conversation));
     instance_ = 0;
-    EXPECT_EQ(Groups(), (std::vector<std::string>{"Kept:"}));
+    EXPECT_EQ(Groups(), (std::vector<std::string>{"スタートアップ:", "Kept:"}));
     EXPECT_TRUE(gCallbackTypes.empty());
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "app/setup_state.h"
 #include "dde/progman.h"
@@ -15,6 +16,18 @@ namespace {
 
 const char kWholeRun[] = "press next\npress next\npress finish\n";
 const char kProgramsFolder[] = "C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\";
+const char kDoneWithErrors[] = u8"text 1008 \"エラーがありました。表示されたファイル等は入っていません。\"";
+
+// The transcript line of an error box on the progress page; text is UTF-8
+// and quoted as the transcript quotes it.
+std::string ErrorBox(const std::string& text) {
+    std::string quoted;
+    for (char c : text) {
+        if (c == '"' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return u8"messagebox owner=page 103 caption=\"エラー\" icon=error text=\"" + quoted + "\" answer=ok\n";
+}
 
 std::string ReadValue(const char* name) {
     HKEY key;
@@ -111,6 +124,22 @@ TEST_F(InstallTest, DestinationsThatDoNotFitAreReportedNotCut) {
     EXPECT_TRUE(HasLine(u8"text 1008 \"エラーがありました。"));
 }
 
+// An entry too long for a path is named in its report whole, as the settings
+// file has it.
+TEST_F(InstallTest, EntriesTooLongForAPathAreShownWhole) {
+    const std::string source = std::string(300, 's') + ".DAT";
+    const std::string sourceAndTarget = "A.DAT," + std::string(300, 't');
+    const std::string groupEntry = "Long," + std::string(300, 'g');
+    Settings(std::string(kSampleSettings) + "3=" + source + "\r\n4=" + sourceAndTarget + "\r\n[Group]\r\n1=" +
+             groupEntry + "\r\n2=Short,FOO.EXE\r\n");
+    EXPECT_EQ(Run("press next\npress next\nanswer ok\nanswer ok\nanswer ok\npress finish\n"), 1);
+    const std::string tooLong = u8" - パス名が長すぎるため処理できません。";
+    EXPECT_EQ(Lines("messagebox"),
+              ErrorBox(source + tooLong) + ErrorBox(sourceAndTarget + tooLong) + ErrorBox(groupEntry + tooLong))
+        << Transcript();
+    EXPECT_TRUE(Exists(std::string(kProgramsFolder) + "Foo\\Short.lnk"));
+}
+
 TEST_F(InstallTest, GroupEntriesMakeAProductFolderOfShortcuts) {
     Settings(std::string(kSampleSettings) +
              "[Group]\r\n1=Readme,README.TXT\r\n2=Tool,BIN\\TOOL.EXE,/quiet\r\n");
@@ -132,6 +161,59 @@ TEST_F(InstallTest, AResidentProgramGetsOnlyAStartupShortcut) {
     EXPECT_EQ(Run("press next\npress finish\n"), 1);
     EXPECT_EQ(Link(std::string(kProgramsFolder) + "ｽﾀｰﾄｱｯﾌﾟ\\Foo.lnk").target, "C:\\Program Files\\Foo\\FOO.EXE");
     EXPECT_FALSE(Exists(std::string(kProgramsFolder) + "Foo"));
+}
+
+// A shortcut that cannot be made is reported under its caption, and the run
+// ends saying that something is missing.
+TEST_F(InstallTest, ShortcutsThatCannotBeMadeAreReported) {
+    const std::string desktop = "C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ\\";
+    const std::string failed = u8" - ショートカットを作成できませんでした。";
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        std::string boxes;
+        bool userFileKept;  // the desktop's Foo.lnk, the user's own, is as it was
+    } cases[] = {
+        {"a folder of the link's name",
+         [&] { ASSERT_TRUE(CreateDirectoryA((desktop + "Foo.lnk").c_str(), nullptr)); }, ErrorBox("Foo" + failed),
+         false},
+        {"a read-only file of the link's name",
+         [&] {
+             WriteFile(desktop + "Foo.lnk", "the user's own");
+             ASSERT_TRUE(SetFileAttributesA((desktop + "Foo.lnk").c_str(), FILE_ATTRIBUTE_READONLY));
+         },
+         ErrorBox("Foo" + failed), true},
+        {"no desktop among the shell folders",
+         [&] {
+             HKEY key;
+             ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER,
+                                     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
+                                     KEY_WRITE, &key),
+                       ERROR_SUCCESS);
+             EXPECT_EQ(RegDeleteValueA(key, "Desktop"), ERROR_SUCCESS);
+             RegCloseKey(key);
+         },
+         ErrorBox("Foo" + failed), false},
+        // Reported as the folder's own failure; its links are not tried.
+        {"a file of the product folder's name", [&] { WriteFile(std::string(kProgramsFolder) + "Foo", "mine"); },
+         ErrorBox(u8"C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\Foo - 同じ名前のファイルが既に存在するのでフォルダが作成できません。"),
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Each case on a fresh machine, with a transcript of its own.
+        TearDown();
+        SetUp();
+        transcript_.str("");
+        Settings(std::string(kSampleSettings) + "[Group]\r\n1=App,FOO.EXE\r\n");
+        c.arrange();
+        EXPECT_EQ(Run("press next\ncheck 1005 on\npress next\nanswer ok\npress finish\n"), 1);
+        EXPECT_EQ(Lines("messagebox"), c.boxes) << Transcript();
+        EXPECT_TRUE(HasLine(kDoneWithErrors)) << Transcript();
+        if (c.userFileKept) {
+            EXPECT_EQ(ReadFile(desktop + "Foo.lnk"), "the user's own");
+        }
+    }
 }
 
 class ProgmanInstallTest : public InstallTest {
@@ -158,7 +240,8 @@ TEST_F(ProgmanInstallTest, WithoutGroupEntriesTheGroupHoldsTheProgramAndItsRemov
               u8"dde \"[AddItem(\\\"C:\\\\PROGRA~1\\\\FOO\\\\FOO.EXE\\\",\\\"Foo\\\")]\" result=ok\n"
               u8"dde \"[AddItem(\\\"C:\\\\PROGRA~1\\\\FOO\\\\SETUP.EXE /r\\\",\\\"SETUP.EXEの削除\\\")]\" result=ok\n")
         << Transcript();
-    EXPECT_EQ(Groups(), "[Foo] Foo=C:\\PROGRA~1\\FOO\\FOO.EXE SETUP.EXEの削除=C:\\PROGRA~1\\FOO\\SETUP.EXE /r\n");
+    EXPECT_EQ(Groups(), "[スタートアップ]\n"
+                        "[Foo] Foo=C:\\PROGRA~1\\FOO\\FOO.EXE SETUP.EXEの削除=C:\\PROGRA~1\\FOO\\SETUP.EXE /r\n");
 }
 
 TEST_F(ProgmanInstallTest, GroupEntriesBecomeItemsInOrder) {
@@ -166,7 +249,7 @@ TEST_F(ProgmanInstallTest, GroupEntriesBecomeItemsInOrder) {
              "[Group]\r\n1=App,FOO.EXE\r\n2=Data,DATA\\A.DAT,/quiet\r\n3=Setup,SETUP.EXE,/r\r\n");
     EXPECT_EQ(Run(kWholeRun), 1);
     EXPECT_EQ(Groups(),
-              "[Foo] App=C:\\PROGRA~1\\FOO\\FOO.EXE Data=C:\\PROGRA~1\\FOO\\DATA\\A.DAT /quiet "
+              "[スタートアップ]\n[Foo] App=C:\\PROGRA~1\\FOO\\FOO.EXE Data=C:\\PROGRA~1\\FOO\\DATA\\A.DAT /quiet "
               "Setup=C:\\PROGRA~1\\FOO\\SETUP.EXE /r\n");
 }
 
@@ -177,12 +260,59 @@ TEST_F(ProgmanInstallTest, AResidentProgramGoesIntoTheStartupGroup) {
     EXPECT_EQ(Groups(), "[スタートアップ] Foo=C:\\PROGRA~1\\FOO\\FOO.EXE\n") << Transcript();
 }
 
-TEST_F(ProgmanInstallTest, AnAbsentProgramManagerIsNoError) {
+TEST_F(ProgmanInstallTest, AnAbsentProgramManagerIsReported) {
     host::Config().progman = false;
-    EXPECT_EQ(Run(kWholeRun), 1);
+    EXPECT_EQ(Run("press next\npress next\nanswer ok\npress finish\n"), 1);
     EXPECT_FALSE(HasLine("dde "));
-    EXPECT_FALSE(HasLine("messagebox"));
-    EXPECT_TRUE(HasLine(u8"text 1008 \"インストールが完了しました。"));
+    EXPECT_EQ(Lines("messagebox"), ErrorBox(u8"Foo - ショートカットを作成できませんでした。")) << Transcript();
+    EXPECT_TRUE(HasLine(kDoneWithErrors));
+}
+
+// Program Manager's commands have no way to quote a quote mark: an argument
+// holding one would end its text there and the rest would be read as more
+// commands, here one that deletes another product's group.
+TEST_F(ProgmanInstallTest, ArgumentsHoldingAQuoteMarkAreReportedAndNeverSent) {
+    const std::string injected = "\")][DeleteGroup(\"Bar\")][AddItem(\"X";
+    struct Case {
+        const char* name;
+        std::string settings;
+        std::string reported;  // the caption the box names
+        std::string groups;
+    } cases[] = {
+        {"caption", std::string(kSampleSettings) + "[Group]\r\n1=App" + injected + ",FOO.EXE\r\n2=Short,FOO.EXE\r\n",
+         "App" + injected, "[Foo] Short=C:\\PROGRA~1\\FOO\\FOO.EXE\n"},
+        {"arguments",
+         std::string(kSampleSettings) + "[Group]\r\n1=App,FOO.EXE,/x" + injected + "\r\n2=Short,FOO.EXE\r\n", "App",
+         "[Foo] Short=C:\\PROGRA~1\\FOO\\FOO.EXE\n"},
+    };  // a title holding a quote mark is a broken settings file
+    ASSERT_TRUE(host::ProgmanExecute("[CreateGroup(Bar)][AddItem(BAR.EXE,Bar)]"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Each run finds no group of its own, and the other product's group active.
+        host::ProgmanExecute("[DeleteGroup(Foo)]");
+        ASSERT_TRUE(host::ProgmanExecute("[ShowGroup(Bar,1)]"));
+        transcript_.str("");
+        Settings(c.settings);
+        EXPECT_EQ(Run("press next\npress next\nanswer ok\npress finish\n"), 1);
+        EXPECT_EQ(Lines("messagebox"), ErrorBox(c.reported + u8" - 引用符 (\") を含むため登録できません。"))
+            << Transcript();
+        EXPECT_EQ(Lines("dde ").find("Bar"), std::string::npos) << Transcript();
+        EXPECT_EQ(Groups(), "[スタートアップ]\n[Bar] Bar=BAR.EXE\n" + c.groups);
+        EXPECT_TRUE(HasLine(kDoneWithErrors));
+    }
+}
+
+// Program Manager acts on its active group: after the Startup group cannot
+// be shown, that is another product's group, which is left alone.
+TEST_F(ProgmanInstallTest, WithoutAStartupGroupNoItemIsAddedAnywhere) {
+    Settings(std::string(kSampleSettings) + "TSR=1\r\n");
+    ASSERT_TRUE(host::ProgmanExecute("[DeleteGroup(\"スタートアップ\")][CreateGroup(Bar)]"));
+    transcript_.str("");
+    EXPECT_EQ(Run("press next\nanswer ok\npress finish\n"), 1);
+    EXPECT_EQ(Lines("dde "), u8"dde \"[ShowGroup(\\\"スタートアップ\\\",1)]\" result=failed\n") << Transcript();
+    EXPECT_EQ(Lines("messagebox"), ErrorBox(u8"Foo - ショートカットを作成できませんでした。"));
+    EXPECT_EQ(Groups(), "[Bar]\n");
+    EXPECT_TRUE(HasLine(kDoneWithErrors));
 }
 
 TEST_F(InstallTest, ShortcutsWhosePathDoesNotFitAreReportedAndSkipped) {
@@ -204,5 +334,5 @@ TEST_F(ProgmanInstallTest, ItemsWhoseCommandDoesNotFitAreReportedAndSkipped) {
     EXPECT_TRUE(HasLine(u8"messagebox owner=page 103 caption=\"エラー\" icon=error text=\"" + caption +
                         u8" - パス名が長すぎるため処理できません。\" answer=ok"))
         << Transcript();
-    EXPECT_EQ(Groups(), "[Foo] Short=C:\\PROGRA~1\\FOO\\FOO.EXE\n") << Transcript();
+    EXPECT_EQ(Groups(), "[スタートアップ]\n[Foo] Short=C:\\PROGRA~1\\FOO\\FOO.EXE\n") << Transcript();
 }

@@ -399,7 +399,7 @@ TEST_F(UninstallTest, ARemovalWithoutItsSettingsFileEndsAtOnce) {
 TEST_F(UninstallTest, UnderTheOlderShellTheGroupsGoOverDde) {
     host::Config().newShell = false;
     Install("", "press next\npress next\npress finish\n");
-    EXPECT_EQ(host::ProgmanGroups().size(), 1u);
+    EXPECT_EQ(host::ProgmanGroups().size(), 2u);  // Program Manager's Startup group and the product's
     EXPECT_EQ(Remove("press 2\n"), 1);
     EXPECT_EQ(Lines("dde "),
               u8"dde \"[DeleteGroup(\\\"Foo\\\",0)]\" result=ok\n"
@@ -409,6 +409,27 @@ TEST_F(UninstallTest, UnderTheOlderShellTheGroupsGoOverDde) {
         << Transcript();
     EXPECT_TRUE(HasLine(kRemovedLine));
     for (const host::ProgmanGroup& group : host::ProgmanGroups()) EXPECT_NE(group.name, "Foo");
+}
+
+// Program Manager acts on its active group: after the Startup group cannot
+// be shown, that is another product's group, whose item of the same caption
+// stays.
+TEST_F(UninstallTest, WithoutAStartupGroupNoItemIsDeletedAnywhere) {
+    host::Config().newShell = false;
+    Install("", "press next\npress next\npress finish\n");
+    ASSERT_TRUE(host::ProgmanExecute("[DeleteGroup(\"スタートアップ\")][CreateGroup(Bar)][AddItem(BAR.EXE,Foo)]"));
+    transcript_.str("");
+    EXPECT_EQ(Remove("press 2\n"), 1);
+    EXPECT_EQ(Lines("dde "),
+              u8"dde \"[DeleteGroup(\\\"Foo\\\",0)]\" result=ok\n"
+              u8"dde \"[DeleteGroup(\\\"Foo\\\",0)]\" result=failed\n"
+              u8"dde \"[ShowGroup(\\\"スタートアップ\\\",1)]\" result=failed\n")
+        << Transcript();
+    EXPECT_FALSE(HasLine("messagebox"));
+    EXPECT_TRUE(HasLine(kRemovedLine));
+    ASSERT_EQ(host::ProgmanGroups().size(), 1u);
+    EXPECT_EQ(host::ProgmanGroups()[0].name, "Bar");
+    EXPECT_EQ(host::ProgmanGroups()[0].items.size(), 1u);
 }
 
 TEST_F(UninstallTest, AnAbsentProgramManagerIsNoError) {
