@@ -168,6 +168,15 @@ TEST_F(UninstallTest, TheMainProgramStillRunningStopsTheRemoval) {
     EXPECT_TRUE(Exists(kInstalled));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_TRUE(Exists("C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ\\Foo.lnk"));
+    // Once the product has ended, the uninstall runs again from the start.
+    ASSERT_TRUE(host::UnlockFile("C:\\Program Files\\Foo\\FOO.EXE"));
+    transcript_.str("");
+    EXPECT_EQ(RunAt(kInstalled, "answer ok\n", "/r"), 1);
+    EXPECT_TRUE(HasLine("start ")) << Transcript();
+    transcript_.str("");
+    EXPECT_EQ(Remove("press 2\n"), 1);
+    EXPECT_TRUE(HasLine(kRemovedLine)) << Transcript();
+    EXPECT_FALSE(Exists("C:\\Program Files\\Foo"));
 }
 
 TEST_F(UninstallTest, AnotherFileThatStaysIsSkippedAskedAboutAndReported) {
