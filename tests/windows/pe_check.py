@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks the Windows build's SETUP.EXE from its headers: a 32-bit x86 GUI
-program that imports only from the system DLLs it may use, and carries the
+program that imports only from the system DLLs it may use, only the functions
+listed in allowed_imports.txt (those of the first Windows 95), and carries the
 dialogs 100, 101, 103, 105, 107 and the group icon 102 (one 32x32 image in 16
 colours), all Japanese (language 1041).
 
@@ -12,6 +13,7 @@ colours), all Japanese (language 1041).
 Exit status 0 when everything holds, 1 otherwise."""
 import argparse
 import difflib
+import os
 import struct
 import subprocess
 import sys
@@ -24,7 +26,9 @@ LANG_JAPANESE_DEFAULT = 0x411
 DIALOGS = {100, 101, 103, 105, 107}
 GROUP_ICON = 102
 ALLOWED_DLLS = {"kernel32", "user32", "gdi32", "advapi32", "comctl32", "comdlg32",
-                "shell32", "ole32", "msvcrt"}
+                "shell32", "ole32"}
+# The functions each may be imported: one line a function, "DLL NAME # note".
+ALLOWED_IMPORTS_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "allowed_imports.txt")
 DS_SETFONT = 0x40
 ATOM_CLASSES = {0x80: "button", 0x81: "edit", 0x82: "static", 0x83: "listbox",
                 0x84: "scrollbar", 0x85: "combobox"}
@@ -79,17 +83,28 @@ class Image:
         return self.data[start:end].decode("latin-1")
 
     def imports(self):
-        """Names of the imported DLLs."""
+        """The imported DLLs, each with the names (or "#ordinal") it is asked for."""
         rva, size = self.directories[1] if len(self.directories) > 1 else (0, 0)
-        names = []
+        dlls = []
         if not rva:
-            return names
+            return dlls
         at = self.offset(rva)
         while True:
             descriptor = struct.unpack_from("<IIIII", self.data, at)
             if not any(descriptor):
-                return names
-            names.append(self.cstring(descriptor[3]))
+                return dlls
+            functions = []
+            thunk = self.offset(descriptor[0] or descriptor[4])
+            while True:
+                entry = self.u32(thunk)
+                if not entry:
+                    break
+                if entry & 0x80000000:
+                    functions.append("#%d" % (entry & 0xFFFF))
+                else:
+                    functions.append(self.cstring(entry + 2))  # after the 16-bit hint
+                thunk += 4
+            dlls.append((self.cstring(descriptor[3]), functions))
             at += 20
 
     def resources(self):
@@ -209,6 +224,17 @@ def blocks_by_dialog(lines):
     return blocks
 
 
+def allowed_imports():
+    """The (dll, function) pairs of the allowed list."""
+    pairs = set()
+    with open(ALLOWED_IMPORTS_FILE, encoding="utf-8") as f:
+        for line in f:
+            fields = line.split("#", 1)[0].split()
+            if fields:
+                pairs.add((fields[0].lower(), fields[1]))
+    return pairs
+
+
 def check(image, resources, failures):
     def expect(condition, what):
         if not condition:
@@ -219,11 +245,15 @@ def check(image, resources, failures):
 
     dlls = image.imports()
     expect(dlls, "no imports")
-    for dll in dlls:
+    allowed = allowed_imports()
+    for dll, functions in dlls:
         base = dll.lower()
         if base.endswith(".dll"):
             base = base[:-4]
         expect(base in ALLOWED_DLLS, "imports from %s" % dll)
+        for function in functions:
+            expect((base, function) in allowed, "imports %s from %s, which is not in %s" % (
+                function, dll, os.path.basename(ALLOWED_IMPORTS_FILE)))
 
     dialogs = {}
     for (rtype, name, language) in resources:
