@@ -17,8 +17,6 @@
 
 namespace {
 
-const LONG kRegistryCorrupt = 1015;  // ERROR_REGISTRY_CORRUPT
-
 // A state file's text that cannot be read, and the line that says so.
 struct Damage {
     const char* what;
@@ -64,11 +62,11 @@ TEST_F(StateFilesTest, DamagedRegistryFileIsNeitherReadNorWrittenOver) {
         HKEY key = nullptr;
         EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, REG_OPTION_NON_VOLATILE,
                                   KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                  kRegistryCorrupt);
-        EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "V", 0, REG_SZ, (const BYTE*)"2", 2), kRegistryCorrupt);
-        EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Kept"), kRegistryCorrupt);
+                  ERROR_REGISTRY_CORRUPT);
+        EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "V", 0, REG_SZ, (const BYTE*)"2", 2), ERROR_REGISTRY_CORRUPT);
+        EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Kept"), ERROR_REGISTRY_CORRUPT);
         // What was read is not all there is: reading fails too.
-        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Kept", 0, KEY_READ, &key), kRegistryCorrupt);
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Kept", 0, KEY_READ, &key), ERROR_REGISTRY_CORRUPT);
         std::string error;
         EXPECT_FALSE(host::ImportRegistryText("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\New]\n", &error));
         EXPECT_EQ(error, host::DamagedStateFile());
