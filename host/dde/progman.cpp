@@ -2,18 +2,16 @@
 // commands that make, show and delete groups and add and delete items in the
 // active group. The groups live in one code page 932 text file of the machine,
 // read and written whole under the machine's Program Manager lock for every
-// execute, so processes of the same machine see each other's changes.
+// execute, so processes of the same machine see each other's changes. A file
+// that cannot be read whole fails every execute and is never written over.
 #include "dde/progman.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <fstream>
+#include <cstring>
 
 #include "core/codepage.h"
 #include "core/machine.h"
+#include "kernel/state_file.h"
 #include "ui/frontend.h"
 
 namespace host {
@@ -31,31 +29,6 @@ struct State {
     std::string active;                // name of the active group, empty when none
 };
 
-// Holds the machine's Program Manager lock for as long as it lives.
-class Lock {
-  public:
-    explicit Lock(bool write) {
-        fd_ = open(StatePath(kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ < 0) return;
-        while (flock(fd_, write ? LOCK_EX : LOCK_SH) != 0) {
-            if (errno != EINTR) {
-                close(fd_);
-                fd_ = -1;
-                return;
-            }
-        }
-    }
-    ~Lock() {
-        if (fd_ >= 0) close(fd_);  // closing lets the lock go
-    }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-    bool held() const { return fd_ >= 0; }
-
-  private:
-    int fd_ = -1;
-};
-
 std::vector<std::string> SplitTabs(const std::string& line) {
     std::vector<std::string> fields;
     size_t start = 0;
@@ -67,29 +40,60 @@ std::vector<std::string> SplitTabs(const std::string& line) {
     }
 }
 
-// The file: one line a record, fields separated by tabs (names never hold
-// control characters): "group NAME", "item CAPTION COMMAND-LINE" for the group
-// above it, "active NAME". Lines that fit none are let go.
+// Names, captions and command lines are window titles and file text: no
+// control characters (which also keeps the state file's lines whole).
+bool IsPlainText(const std::string& text) {
+    for (char c : text)
+        if ((unsigned char)c < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+// Reads one line of the file into the state; false when it is no record.
+bool ReadRecord(const std::string& line, State* state) {
+    std::vector<std::string> fields = SplitTabs(line);
+    for (const std::string& field : fields)
+        if (!IsPlainText(field)) return false;
+    if (fields[0] == "group" && fields.size() == 2) {
+        state->groups.push_back({fields[1], {}});
+    } else if (fields[0] == "item" && fields.size() == 3 && !state->groups.empty()) {
+        state->groups.back().items.push_back({fields[1], fields[2]});
+    } else if (fields[0] == "active" && fields.size() == 2) {
+        state->active = fields[1];
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The file: one line a record, each ending in a line feed, fields separated
+// by tabs: "group NAME", "item CAPTION COMMAND-LINE" for the group above it,
+// "active NAME". A file with anything else is recorded as damaged and fails.
 bool LoadState(State* state) {
     *state = State();
-    std::ifstream in(StatePath(kStateFile), std::ios::binary);
-    if (!in) {
+    std::string path = StatePath(kStateFile), text;
+    int error = ReadWholeFile(path, &text);
+    if (error == ENOENT) {
         // No file yet: Program Manager as installed, with its own empty Startup group.
         state->groups.push_back({kStartupGroup, {}});
         return true;
     }
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> fields = SplitTabs(line);
-        if (fields[0] == "group" && fields.size() == 2) {
-            state->groups.push_back({fields[1], {}});
-        } else if (fields[0] == "item" && fields.size() == 3 && !state->groups.empty()) {
-            state->groups.back().items.push_back({fields[1], fields[2]});
-        } else if (fields[0] == "active" && fields.size() == 2) {
-            state->active = fields[1];
-        }
+    if (error != 0) {
+        NoteDamagedStateFile(path, 0, strerror(error));
+        return false;
     }
-    return !in.bad();
+    for (size_t start = 0, number = 1; start < text.size(); ++number) {
+        size_t end = text.find('\n', start);
+        const char* problem = nullptr;
+        if (end == std::string::npos) problem = "the file ends inside it";
+        else if (!ReadRecord(text.substr(start, end - start), state)) problem = "not a group, an item or the active group";
+        if (problem) {
+            NoteDamagedStateFile(path, number, problem);
+            *state = State();
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
 }
 
 // Writes the whole file through a temporary one renamed over it.
@@ -100,21 +104,7 @@ bool SaveState(const State& state) {
         for (const ProgmanItem& item : group.items) text += "item\t" + item.caption + "\t" + item.commandLine + "\n";
     }
     if (!state.active.empty()) text += "active\t" + state.active + "\n";
-    std::string path = StatePath(kStateFile), temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) {
-            unlink(temp.c_str());
-            return false;
-        }
-    }
-    if (rename(temp.c_str(), path.c_str()) != 0) {
-        unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    return ReplaceStateFile(StatePath(kStateFile), text);
 }
 
 // Length of the character at text[i]: two for a lead byte with its trail.
@@ -191,14 +181,6 @@ bool ReadCommand(const std::string& text, size_t* pos, Command* command) {
     }
     if (*pos >= text.size() || text[*pos] != ']') return false;
     ++*pos;
-    return true;
-}
-
-// Names, captions and command lines are window titles and file text: no
-// control characters (which also keeps the state file's lines whole).
-bool IsPlainText(const std::string& text) {
-    for (char c : text)
-        if ((unsigned char)c < 0x20 || c == 0x7F) return false;
     return true;
 }
 
@@ -322,7 +304,7 @@ bool RunCommand(State* state, const Command& command) {
 }
 
 bool RunCommands(const std::string& text) {
-    Lock lock(true);
+    StateLock lock(StatePath(kLockFile), StateLock::kExclusive);
     State state;
     if (!lock.held() || !LoadState(&state)) return false;
     bool ok = true, any = false;
@@ -359,7 +341,7 @@ bool ProgmanExecute(const std::string& text) {
 std::vector<ProgmanGroup> ProgmanGroups() {
     State state;
     if (MachineDir().empty()) return state.groups;
-    Lock lock(false);
+    StateLock lock(StatePath(kLockFile), StateLock::kShared);
     LoadState(&state);
     return state.groups;
 }

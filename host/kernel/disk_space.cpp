@@ -1,7 +1,6 @@
 #include "kernel/disk_space.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,9 +8,10 @@
 #include <climits>
 #include <cstring>
 #include <map>
-#include <sstream>
+#include <optional>
 
 #include "core/machine.h"
+#include "kernel/state_file.h"
 
 namespace host {
 
@@ -29,21 +29,52 @@ struct Balance {
 
 using Balances = std::map<char, Balance>;
 
-// One line a drive: "C 512000 536870912000 /host/dir".
-Balances Parse(const std::string& text) {
-    Balances balances;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        char drive = 0;
-        Balance balance;
-        if (!(fields >> drive >> balance.setupMb >> balance.freeBytes)) continue;
-        fields.get();
-        std::getline(fields, balance.hostDir);
-        balances[drive] = balance;
+// A whole decimal number without a sign that fits.
+bool ReadNumber(const std::string& text, unsigned long long* number) {
+    if (text.empty()) return false;
+    unsigned long long n = 0;
+    for (char c : text) {
+        unsigned digit = (unsigned)(c - '0');
+        if (c < '0' || c > '9' || n > (ULLONG_MAX - digit) / 10) return false;
+        n = n * 10 + digit;
     }
-    return balances;
+    *number = n;
+    return true;
+}
+
+// One drive's line: "C 512000 536870912000 /host/dir" (the folder may hold blanks).
+bool ReadBalance(const std::string& line, Balances* balances) {
+    if (line.size() < 2 || line[0] < 'A' || line[0] > 'Z' || line[1] != ' ') return false;
+    size_t second = line.find(' ', 2);
+    size_t third = second == std::string::npos ? second : line.find(' ', second + 1);
+    if (third == std::string::npos) return false;
+    Balance balance;
+    if (!ReadNumber(line.substr(2, second - 2), &balance.setupMb) ||
+        !ReadNumber(line.substr(second + 1, third - second - 1), &balance.freeBytes))
+        return false;
+    balance.hostDir = line.substr(third + 1);
+    (*balances)[line[0]] = balance;
+    return true;
+}
+
+// The file: one line a drive, each ending in a line feed. False, with the
+// line (counted from 1) and what is wrong, for anything else.
+bool Parse(const std::string& text, Balances* balances, size_t* line, std::string* what) {
+    balances->clear();
+    for (size_t start = 0, number = 1; start < text.size(); ++number) {
+        size_t end = text.find('\n', start);
+        *line = number;
+        if (end == std::string::npos) {
+            *what = "the file ends inside it";
+            return false;
+        }
+        if (!ReadBalance(text.substr(start, end - start), balances)) {
+            *what = "not a drive's balance";
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
 }
 
 std::string Format(const Balances& balances) {
@@ -107,13 +138,13 @@ int BalanceFd() {
 
 // Opens and locks the balance file (shared for a reader); false when it
 // cannot be opened. *st is the locked file's status.
-bool LockBalanceFile(bool writer, struct stat* st) {
+bool LockBalanceFile(bool writer, std::optional<StateLock>* lock, struct stat* st) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         int fd = BalanceFd();
         if (fd < 0) return false;
-        flock(fd, writer ? LOCK_EX : LOCK_SH);
+        lock->emplace(fd, writer ? StateLock::kExclusive : StateLock::kShared);
         if (fstat(fd, st) == 0 && st->st_nlink > 0) return true;
-        flock(fd, LOCK_UN);
+        lock->reset();
         CloseBalanceFile();  // the file was removed with its machine: open the new one
     }
     return false;
@@ -130,17 +161,6 @@ char* MappedText(const struct stat& st) {
     return gFile.map;
 }
 
-std::string ReadText(int fd) {
-    std::string text;
-    char chunk[4096];
-    ssize_t got;
-    while ((got = pread(fd, chunk, sizeof chunk, (off_t)text.size())) > 0) {
-        text.append(chunk, (size_t)got);
-        if ((size_t)got < sizeof chunk) break;
-    }
-    return text;
-}
-
 // Replaces the locked file's text, whose size was `oldSize`.
 bool WriteText(int fd, char* map, const std::string& out, size_t oldSize) {
     if (map && !out.empty() && out.size() <= kMapBytes) {
@@ -154,20 +174,34 @@ bool WriteText(int fd, char* map, const std::string& out, size_t oldSize) {
 }
 
 // Runs `change` over the balances with the state file locked (shared for a
-// reader), and writes them back when it reports a change.
+// reader), and writes them back when it reports a change. A file that cannot
+// be read whole is recorded as damaged, and fails every call.
 template <class Change>
 bool WithBalances(bool writer, Change change) {
+    std::optional<StateLock> lock;
     struct stat st;
-    if (!LockBalanceFile(writer, &st)) {
+    if (!LockBalanceFile(writer, &lock, &st)) {
         Balances none;  // no state to keep: count from the setup alone
         return change(none);
     }
     int fd = gFile.fd;
     char* map = MappedText(st);
-    std::string text = map ? std::string(map, (size_t)st.st_size) : ReadText(fd);
+    std::string text;
+    if (map) text.assign(map, (size_t)st.st_size);
+    else if (int error = ReadFromStart(fd, &text)) {
+        NoteDamagedStateFile(gFile.path, 0, strerror(error));
+        return false;
+    }
     // Mostly the text this process wrote last: it needs no parsing again.
     if (text != gFile.text) {
-        gFile.balances = Parse(text);
+        size_t line;
+        std::string what;
+        if (!Parse(text, &gFile.balances, &line, &what)) {
+            NoteDamagedStateFile(gFile.path, line, what);
+            gFile.text.clear();
+            gFile.balances.clear();
+            return false;
+        }
         gFile.text = text;
     }
     Balances balances = gFile.balances;
@@ -180,7 +214,6 @@ bool WithBalances(bool writer, Change change) {
             gFile.balances = std::move(balances);
         }
     }
-    flock(fd, LOCK_UN);
     return ok;
 }
 

@@ -13,6 +13,7 @@
 #include "core/machine.h"
 #include "kernel/disk_space.h"
 #include "kernel/file_sharing.h"
+#include "kernel/host_error.h"
 #include "kernel/restart.h"
 #include "kernel/short_names.h"
 #include "kernel/state_file.h"
@@ -79,8 +80,6 @@ bool CopyData(int in, int out, unsigned long long size) {
     }
     return true;
 }
-
-DWORD ErrnoError(int error) { return error == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED; }
 
 // The mode of a file this process makes with 0644.
 mode_t CreatedMode() {
@@ -151,7 +150,7 @@ BOOL CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists) {
     if (!host::ChargeFileSize(drive, oldSize, (unsigned long long)source.st_size)) return Fail(ERROR_DISK_FULL);
     host::HostAt targetAt = host::HostAtOf(targetHost);
     if (!WriteCopy(sourceHost, source, targetAt, exists ? target.st_mode : CreatedMode())) {
-        DWORD error = ErrnoError(errno);
+        DWORD error = host::ErrnoToError(errno);
         unlinkat(targetAt.dir, targetAt.name, 0);  // never a part of a file left as a copy
         host::ChargeFileSize(drive, (unsigned long long)source.st_size, 0);
         return Fail(error);
@@ -171,7 +170,7 @@ BOOL DeleteFileA(LPCSTR fileName) {
     if (S_ISDIR(st.st_mode) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
     // A file open without FILE_SHARE_DELETE cannot be deleted.
     if (!host::MayOpen(hostPath, host::kAccessDelete, kShareAll)) return Fail(ERROR_SHARING_VIOLATION);
-    if (unlink(hostPath.c_str()) != 0) return Fail(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+    if (unlink(hostPath.c_str()) != 0) return Fail(host::ErrnoToError(errno));
     if (st.st_nlink <= 1) host::ChargeFileSize(full[0], (unsigned long long)st.st_size, 0);
     return TRUE;
 }

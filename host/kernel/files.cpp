@@ -16,6 +16,7 @@
 #include "core/machine.h"
 #include "core/wildcard.h"
 #include "kernel/disk_space.h"
+#include "kernel/host_error.h"
 #include "kernel/short_names.h"
 #include "windows_host.h"
 
@@ -65,17 +66,7 @@ bool EndsInSeparator(const std::string& full) {
     return full.size() > 3 && host::LastLevelStart(full, full.size()) == full.size();
 }
 
-DWORD ErrnoToError(int error) {
-    switch (error) {
-        case ENOENT: return ERROR_FILE_NOT_FOUND;
-        case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-        case EEXIST: return ERROR_ALREADY_EXISTS;
-        case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-        case ENOSPC: return ERROR_DISK_FULL;
-        case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-        default: return ERROR_ACCESS_DENIED;
-    }
-}
+using host::ErrnoToError;
 
 bool HostParentExists(const std::string& hostPath) {
     size_t slash = hostPath.rfind('/');

@@ -14,6 +14,7 @@
 #include "core/machine.h"
 #include "kernel/disk_space.h"
 #include "kernel/file_sharing.h"
+#include "kernel/host_error.h"
 #include "windows_host.h"
 
 namespace {
@@ -183,7 +184,7 @@ UINT _lwrite(HFILE file, LPCSTR buffer, UINT bytes) {
     }
     int error = errno;
     if (fstat(file, &st) == 0) host::ChargeFileSize(entry->drive, newSize, (unsigned long long)st.st_size);
-    SetLastError(error == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
+    SetLastError(host::ErrnoToError(error));
     return (UINT)HFILE_ERROR;
 }
 

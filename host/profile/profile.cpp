@@ -1,13 +1,11 @@
 // Profile (INI) file calls. Like Windows, the reading calls keep a parsed copy
-// of the file; here it is checked against the host file's identity (device,
+// of the file; here it is checked against the host file's stamp (device,
 // inode, size, change times) on each call, and its lookups are hashed, so a
 // program that reads thousands of numbered keys reads the file once.
 // Less than Windows: no mapping of files to the registry (IniFileMapping) and
 // no UTF-16 files; the bytes are code page 932 and are never converted.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -19,6 +17,8 @@
 
 #include "core/codepage.h"
 #include "core/machine.h"
+#include "kernel/host_error.h"
+#include "kernel/state_file.h"
 #include "profile/profile_text.h"
 #include "windows_host.h"
 
@@ -29,12 +29,6 @@ using host::ProfileLineKind;
 
 // Files kept parsed at once; more are dropped, any one first.
 constexpr size_t kMaxCachedFiles = 8;
-
-bool Before(const timespec& a, const timespec& b) {
-    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
-}
-
-bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
 struct Section {
     size_t header;                                 // line index of "[name]"
@@ -47,9 +41,9 @@ struct Profile {
     std::vector<ProfileLine> lines;
     std::vector<Section> sections;
     std::unordered_map<std::string, size_t> sectionIndex;  // NameKey -> first section of that name
-    struct stat identity {};
+    host::FileStamp stamp;  // the version of the file the text was read from
     // Written within the current tick of the file system's clock: a later
-    // write in the same tick would leave the identity as it is, so the text
+    // write in the same tick would leave the stamp as it is, so the text
     // is compared again until the clock has moved on.
     bool racy = false;
 
@@ -79,11 +73,6 @@ struct Profile {
     const ProfileLine* FindKey(const Section& section, const char* name) const {
         auto it = section.keys.find(host::NameKey(host::TrimNameArgument(name)));
         return it == section.keys.end() ? nullptr : &lines[it->second];
-    }
-
-    bool Matches(const struct stat& st) const {
-        return st.st_dev == identity.st_dev && st.st_ino == identity.st_ino && st.st_size == identity.st_size &&
-               SameTime(st.st_mtim, identity.st_mtim) && SameTime(st.st_ctim, identity.st_ctim);
     }
 };
 
@@ -140,29 +129,6 @@ bool FindProfileFile(const char* fileName, std::string* hostPath, struct stat* s
     return true;
 }
 
-// Reads a whole regular file; false (errno set) when it cannot.
-bool ReadWholeFile(const std::string& hostPath, std::string* text, struct stat* st) {
-    int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
-        close(fd);
-        errno = EISDIR;
-        return false;
-    }
-    text->clear();
-    text->reserve((size_t)st->st_size);
-    char chunk[65536];
-    for (;;) {
-        ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
-            close(fd);
-            return got == 0;
-        }
-        text->append(chunk, (size_t)got);
-    }
-}
-
 // The parsed file, from the cache while the host file is unchanged; null
 // when there is no such file.
 const Profile* OpenProfile(const char* fileName) {
@@ -173,7 +139,7 @@ const Profile* OpenProfile(const char* fileName) {
         return nullptr;
     }
     auto cached = gCache.find(hostPath);
-    if (cached != gCache.end() && !cached->second->racy && cached->second->Matches(st))
+    if (cached != gCache.end() && !cached->second->racy && cached->second->stamp == host::StampOf(st))
         return cached->second.get();
 
     // File times come from the coarse clock: taken before the file is looked
@@ -181,7 +147,7 @@ const Profile* OpenProfile(const char* fileName) {
     timespec now;
     clock_gettime(CLOCK_REALTIME_COARSE, &now);
     std::string text;
-    if (!ReadWholeFile(hostPath, &text, &st)) {
+    if (host::ReadWholeFile(hostPath, &text, &st) != 0) {
         gCache.erase(hostPath);
         return nullptr;
     }
@@ -194,8 +160,9 @@ const Profile* OpenProfile(const char* fileName) {
         slot = std::make_unique<Profile>(std::move(text));
         profile = slot.get();
     }
-    profile->identity = st;
-    profile->racy = !Before(st.st_mtim, now) || !Before(st.st_ctim, now);
+    profile->stamp = host::StampOf(st);
+    long long nowNs = now.tv_sec * 1000000000LL + now.tv_nsec;
+    profile->racy = profile->stamp.mtimeNs >= nowNs || profile->stamp.ctimeNs >= nowNs;
     return profile;
 }
 
@@ -244,35 +211,6 @@ DWORD CopyDefault(LPCSTR defaultValue, LPSTR buffer, DWORD size) {
     std::string_view text = defaultValue ? defaultValue : "";
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);  // only spaces, as Windows does
     return CopyString(text, buffer, size);
-}
-
-// Writes a file through a temporary one beside it, so readers see the old
-// text or the new one, never a mix.
-DWORD WriteAtomically(const std::string& hostPath, const std::string& text, mode_t mode) {
-    std::string pattern = hostPath + "~XXXXXX";
-    std::vector<char> temp(pattern.begin(), pattern.end());
-    temp.push_back(0);
-    int fd = mkstemp(temp.data());
-    if (fd < 0) return errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED;
-    size_t done = 0;
-    int error = 0;
-    while (done < text.size()) {
-        ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) {
-            error = errno ? errno : EIO;
-            break;
-        }
-        done += (size_t)wrote;
-    }
-    if (!error && fchmod(fd, mode) != 0) error = errno;
-    if (close(fd) != 0 && !error) error = errno;
-    if (!error && rename(temp.data(), hostPath.c_str()) != 0) error = errno;
-    if (error) {
-        unlink(temp.data());
-        return error == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED;
-    }
-    return ERROR_SUCCESS;
 }
 
 bool HostDirectoryOf(const std::string& hostPath) {
@@ -373,9 +311,10 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     gCache.erase(hostPath);
     std::string text;
     struct stat st;
-    bool exists = ReadWholeFile(hostPath, &text, &st);
-    if (!exists && errno != ENOENT) {
-        SetLastError(errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+    int readError = host::ReadWholeFile(hostPath, &text, &st);
+    bool exists = readError == 0;
+    if (!exists && readError != ENOENT) {
+        SetLastError(host::ErrnoToError(readError));
         return FALSE;
     }
     if (!exists && (!key || !value)) return TRUE;  // nothing to delete
@@ -389,9 +328,9 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     }
     std::string edited;
     if (!host::EditProfileText(text, host::TrimNameArgument(section), key, value, &edited)) return TRUE;
-    DWORD error = WriteAtomically(hostPath, edited, exists ? (st.st_mode & 07777) : 0644);
-    if (error != ERROR_SUCCESS) {
-        SetLastError(error);
+    int writeError = host::ReplaceWholeFile(hostPath, edited, exists ? (st.st_mode & 07777) : 0644);
+    if (writeError != 0) {
+        SetLastError(host::ErrnoToError(writeError));
         return FALSE;
     }
     return TRUE;

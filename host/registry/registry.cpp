@@ -1,21 +1,21 @@
 // The registry calls over the machine's REGEDIT4 file. Every call takes the
 // machine's registry lock, rereads the file only when another process has
 // replaced it, and a call that changes something writes the whole file
-// again (a temporary file renamed over it, so readers never see half).
-// Subkeys enumerate sorted by their upper-case names, as on NT; values in
-// the order they were made.
-#include <fcntl.h>
-#include <sys/file.h>
+// again (a temporary file renamed over it, so readers never see half). A
+// file that cannot be read whole fails every call (ERROR_REGISTRY_CORRUPT)
+// and is never written over. Subkeys enumerate sorted by their upper-case
+// names, as on NT; values in the order they were made.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <optional>
 
 #include "core/codepage.h"
 #include "core/machine.h"
+#include "kernel/state_file.h"
 #include "registry/registry_text.h"
 #include "registry/registry_tree.h"
 #include "windows_host.h"
@@ -42,35 +42,6 @@ const REGSAM kGenericExecute = 0x20000000;
 const REGSAM kGenericWrite = 0x40000000;
 const REGSAM kGenericRead = 0x80000000;
 
-// What identifies one version of the registry file: a writer renames a new
-// file over it, so the inode changes with every write.
-struct FileStamp {
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    long long mtimeNs = 0;
-    long long ctimeNs = 0;
-
-    bool operator==(const FileStamp& o) const {
-        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
-               mtimeNs == o.mtimeNs && ctimeNs == o.ctimeNs;
-    }
-};
-
-FileStamp StampOf(const std::string& path) {
-    FileStamp stamp;
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) return stamp;
-    stamp.exists = true;
-    stamp.device = st.st_dev;
-    stamp.inode = st.st_ino;
-    stamp.size = st.st_size;
-    stamp.mtimeNs = (long long)st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
-    stamp.ctimeNs = (long long)st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
-    return stamp;
-}
-
 // The registry as last read from, or written to, the machine's file.
 struct Store {
     bool valid = false;
@@ -80,55 +51,15 @@ struct Store {
 };
 Store gStore;
 
-bool ReadWholeFile(const std::string& path, std::string* text) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    text->clear();
-    char buffer[65536];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) != 0) {
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            close(fd);
-            return false;
-        }
-        text->append(buffer, (size_t)n);
-    }
-    close(fd);
-    return true;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            close(fd);
-            return false;
-        }
-        done += (size_t)n;
-    }
-    return close(fd) == 0;
-}
-
 // One call's hold on the registry: the lock (shared to read, exclusive to
-// change) and the tree, up to date with the file.
+// change) and the tree, up to date with the file. A file that cannot be read
+// whole fails every call and is never written over.
 class Session {
   public:
     explicit Session(bool write) {
         if (MachineDir().empty()) return;
-        lockFd_ = open(StatePath(kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (lockFd_ < 0) return;
-        while (flock(lockFd_, write ? LOCK_EX : LOCK_SH) != 0) {
-            if (errno != EINTR) return;
-        }
-        status_ = Load() ? ERROR_SUCCESS : ERROR_BADDB;
-    }
-    ~Session() {
-        if (lockFd_ >= 0) close(lockFd_);  // closing lets the lock go
+        lock_.emplace(StatePath(kLockFile), write ? StateLock::kExclusive : StateLock::kShared);
+        if (lock_->held()) status_ = Load();
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -144,9 +75,7 @@ class Session {
             std::vector<std::string> names;
             reg::FormatKeyTree(gStore.tree.RootKey(root), root, &names, true, &text);
         }
-        std::string temp = gStore.path + ".tmp";
-        if (!WriteWholeFile(temp, text) || rename(temp.c_str(), gStore.path.c_str()) != 0) {
-            unlink(temp.c_str());
+        if (!ReplaceStateFile(gStore.path, text)) {
             gStore.valid = false;
             return ERROR_CANTWRITE;
         }
@@ -155,25 +84,33 @@ class Session {
     }
 
   private:
-    bool Load() {
+    LONG Load() {
         std::string path = StatePath(kRegistryFile);
         FileStamp stamp = StampOf(path);
-        if (gStore.valid && gStore.path == path && gStore.stamp == stamp) return true;
+        if (gStore.valid && gStore.path == path && gStore.stamp == stamp) return ERROR_SUCCESS;
         gStore.valid = false;
         gStore.tree.Clear();
         gStore.path = path;
-        if (stamp.exists) {
-            std::string text, error;
-            if (!ReadWholeFile(path, &text)) return false;
-            // A line that cannot be read is let go; the rest still loads.
-            reg::ApplyRegText(&gStore.tree, text, true, &error);
+        std::string text;
+        struct stat st;
+        int error = ReadWholeFile(path, &text, &st);
+        if (error != 0 && error != ENOENT) {
+            NoteDamagedStateFile(path, 0, strerror(error));
+            return ERROR_BADDB;
         }
+        size_t line;
+        std::string what;
+        if (error == 0 && !reg::LoadRegState(&gStore.tree, text, &line, &what)) {
+            NoteDamagedStateFile(path, line, what);
+            return ERROR_REGISTRY_CORRUPT;
+        }
+        stamp = error == 0 ? StampOf(st) : FileStamp();  // the version read, or none yet
         gStore.stamp = stamp;
         gStore.valid = true;
-        return true;
+        return ERROR_SUCCESS;
     }
 
-    int lockFd_ = -1;
+    std::optional<StateLock> lock_;
     LONG status_ = ERROR_BADDB;
 };
 
@@ -473,10 +410,10 @@ bool ImportRegistryText(const std::string& text, std::string* error) {
     }
     Session session(true);
     if (session.status() != ERROR_SUCCESS) {
-        *error = "cannot read the machine's registry";
+        *error = DamagedStateFile().empty() ? "cannot read the machine's registry" : DamagedStateFile();
         return false;
     }
-    bool applied = reg::ApplyRegText(&session.tree(), text, false, error);
+    bool applied = reg::ApplyRegText(&session.tree(), text, error);
     if (session.Save() != ERROR_SUCCESS) {
         *error = "cannot write the machine's registry";
         return false;

@@ -379,20 +379,23 @@ bool IsRegText(const std::string& text) {
     return HeaderLine(lines) < lines.size();
 }
 
-bool ApplyRegText(Tree* tree, const std::string& text, bool stateFile, std::string* error) {
-    std::vector<std::string> lines = SplitLines(text);
-    size_t i = HeaderLine(lines);
-    if (i == lines.size()) {
-        *error = "not REGEDIT4 text";
-        return false;
-    }
-    std::string problem;
+namespace {
+
+// Applies the lines after the "REGEDIT4" line at lines[header]. True when
+// every line was read; else *problemLine (counted from 1) and *problem tell
+// the first that was not (the others are applied all the same).
+bool ApplyLines(Tree* tree, const std::vector<std::string>& lines, size_t header, bool stateFile, size_t* problemLine,
+                std::string* problem) {
+    *problemLine = 0;
     auto report = [&](size_t index, const std::string& what) {
-        if (problem.empty()) problem = "line " + std::to_string(index + 1) + ": " + what;
+        if (*problemLine == 0) {
+            *problemLine = index + 1;
+            *problem = what;
+        }
     };
     Key* current = nullptr;  // key of the last [KEY] line; null after [-KEY] or a bad one
-    bool afterDelete = false;  // values after [-KEY] have no key and are let go
-    for (++i; i < lines.size(); ++i) {
+    bool afterDelete = false;  // values after [-KEY] have no key: let go on import
+    for (size_t i = header + 1; i < lines.size(); ++i) {
         std::string line = TrimBlanks(lines[i]);
         if (line.empty()) continue;
         if (line[0] == ';') {
@@ -463,14 +466,51 @@ bool ApplyRegText(Tree* tree, const std::string& text, bool stateFile, std::stri
             continue;
         }
         if (!current) {
-            if (!afterDelete) report(lineIndex, "a value outside a key");
+            // The machine's own file keeps every value it holds.
+            if (!afterDelete || stateFile) report(lineIndex, "a value outside a key");
             continue;
         }
         if (remove) current->RemoveValue(value.name);
         else current->SetValue(value.name, value.type, value.data);
     }
-    if (!problem.empty()) {
-        *error = problem;
+    return *problemLine == 0;
+}
+
+}  // namespace
+
+bool ApplyRegText(Tree* tree, const std::string& text, std::string* error) {
+    std::vector<std::string> lines = SplitLines(text);
+    size_t header = HeaderLine(lines);
+    if (header == lines.size()) {
+        *error = "not REGEDIT4 text";
+        return false;
+    }
+    size_t line;
+    std::string what;
+    if (ApplyLines(tree, lines, header, false, &line, &what)) return true;
+    *error = "line " + std::to_string(line) + ": " + what;
+    return false;
+}
+
+bool LoadRegState(Tree* tree, const std::string& text, size_t* line, std::string* what) {
+    std::vector<std::string> lines = SplitLines(text);
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        *line = 1;
+        *what = "a UTF-8 byte-order mark: the file is not code page 932 text";
+        return false;
+    }
+    size_t header = HeaderLine(lines);
+    if (header == lines.size()) {
+        size_t first = 0;  // the first line that is not blank
+        while (first < lines.size() && TrimBlanks(lines[first]).empty()) ++first;
+        *line = first < lines.size() ? first + 1 : 1;
+        *what = "not the REGEDIT4 line";
+        return false;
+    }
+    if (!ApplyLines(tree, lines, header, true, line, what)) return false;
+    if (text.back() != '\n') {
+        *line = lines.size();
+        *what = "the file ends inside it";
         return false;
     }
     return true;

@@ -87,11 +87,16 @@ bool DeleteSubtree(Key* parent, const std::string& name);
 // True when the text starts with the "REGEDIT4" line (blank lines before it
 // are let go).
 bool IsRegText(const std::string& text);
-// Applies REGEDIT4 text as regedit imports it. `stateFile` honours the marks
-// of the machine's own file. False with a message when the text is not
-// REGEDIT4, or names the first line that could not be applied (the others
-// are applied all the same).
-bool ApplyRegText(Tree* tree, const std::string& text, bool stateFile, std::string* error);
+// Applies REGEDIT4 text as regedit imports it. False with a message when
+// the text is not REGEDIT4, or names the first line that could not be
+// applied (the others are applied all the same).
+bool ApplyRegText(Tree* tree, const std::string& text, std::string* error);
+// Loads the machine's own file, with the marks only it carries. It must be
+// read whole: false, with the line (counted from 1) and what is wrong with
+// it, for a byte-order mark, a line that cannot be read or a value without
+// its key, and a last line cut short (every line the file has ends in a
+// line feed).
+bool LoadRegState(Tree* tree, const std::string& text, size_t* line, std::string* what);
 
 }  // namespace reg
 }  // namespace host

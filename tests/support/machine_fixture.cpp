@@ -9,6 +9,7 @@
 
 #include "app/setup_state.h"
 #include "core/codepage.h"
+#include "kernel/state_file.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ void MachineTest::SetUp() {
     machineDir_ = MakeTempDir();
     ASSERT_FALSE(machineDir_.empty());
     ASSERT_TRUE(host::InitMachine(machineDir_ + "/machine", host::MachineConfig()));
+    host::ForgetDamagedStateFile();  // found in an earlier test's machine
     host::SetTranscript(&transcript_);
     host::SetFrontEnd(&script_);
     script_.LoadText("");

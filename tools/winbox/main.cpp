@@ -12,6 +12,9 @@
 
 #include "core/codepage.h"
 #include "core/machine.h"
+#include "dde/progman.h"
+#include "kernel/disk_space.h"
+#include "kernel/state_file.h"
 #include "process/program_file.h"
 #include "registry/registry_text.h"
 #include "commands.h"
@@ -19,6 +22,7 @@
 #include "ui/frontend.h"
 #include "ui/script.h"
 #include "ui/terminal.h"
+#include "windows_host.h"
 
 namespace winbox {
 
@@ -185,6 +189,7 @@ int RunProgramCommand(std::vector<std::string> args) {
                                         args.size() > 1 ? host::AnsiFromUtf8(args[1]) : "", &error);
         giveBack();
         if (code < 0) return Fail(error);
+        if (!host::DamagedStateFile().empty()) return code;  // no program is started over it
         return RunStartedProgram(code, useScript ? &script : nullptr);
     } catch (const host::RunAborted& aborted) {
         giveBack();
@@ -210,6 +215,22 @@ const CommandRegistration kRun("run", RunProgramCommand, "run [--script FILE] PA
 const CommandRegistration kReg("reg", Reg, "reg [KEY] | reg import FILE");
 const CommandRegistration kPath("path", Path, "path WINPATH");
 
+// Reads each state file of the machine (the registry, Program Manager's
+// groups, the free-space ledger), so that one that cannot be read stops
+// winbox before the command changes anything.
+void ReadMachineState() {
+    unsigned long long freeBytes;
+    RegQueryValueExA(HKEY_LOCAL_MACHINE, "", nullptr, nullptr, nullptr, nullptr);
+    host::ProgmanGroups();
+    host::DriveFreeBytes('C', &freeBytes);
+}
+
+// A state file that could not be read stops winbox; it is never written over.
+int StopIfStateDamaged(int code) {
+    const std::string& damage = host::DamagedStateFile();
+    return damage.empty() ? code : Fail(damage + " (the file is left as it is)");
+}
+
 void PrintUsage() {
     std::cerr << "usage: winbox [--machine DIR] COMMAND ...\n";
     for (const Entry& entry : Commands()) std::cerr << "  " << entry.usage << "\n";
@@ -232,9 +253,11 @@ int main(int argc, char** argv) {
     for (const Entry& entry : Commands()) {
         if (name != entry.name) continue;
         // Every command but those that make files of their own needs the machine.
-        if (name != "init" && name != "stub" && !host::OpenMachine(gMachine))
-            return Fail("no machine in " + gMachine + " (run winbox init)");
-        return entry.command(args);
+        if (name == "init" || name == "stub") return entry.command(args);
+        if (!host::OpenMachine(gMachine)) return Fail("no machine in " + gMachine + " (run winbox init)");
+        ReadMachineState();
+        int code = host::DamagedStateFile().empty() ? entry.command(args) : 0;
+        return StopIfStateDamaged(code);
     }
     PrintUsage();
     return 2;
