@@ -236,7 +236,11 @@ BOOL RemoveDirectoryA(LPCSTR path) {
 DWORD GetFileAttributesA(LPCSTR fileName) {
     std::string hostPath;
     struct stat st;
-    if (!fileName || !host::HostPathOf(fileName, &hostPath) || stat(hostPath.c_str(), &st) != 0) {
+    if (!fileName || !host::HostPathOf(fileName, &hostPath)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (stat(hostPath.c_str(), &st) != 0) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
     }

@@ -308,6 +308,7 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM desire
     if (error != ERROR_SUCCESS) return error;
     for (const std::string& name : names)
         if (!reg::IsValidKeyName(name)) return ERROR_INVALID_PARAMETER;
+    if (path.names.size() + names.size() > reg::kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
     Key* found = parent;
     bool created = false;
     for (const std::string& name : names) {
