@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "core/wildcard.h"
 #include "kernel/disk_space.h"
 #include "kernel/short_names.h"
+#include "process/run_scope.h"
 #include "windows_host.h"
 
 namespace {
@@ -25,7 +27,25 @@ namespace {
 struct FindState {
     std::vector<WIN32_FIND_DATAA> matches;
     size_t next = 0;
+    bool ofRun = false;  // made by the program's run
 };
+
+// The open searches, by handle (the address of the search).
+std::map<HANDLE, std::unique_ptr<FindState>> gSearches;
+
+FindState* SearchOf(HANDLE find) {
+    auto found = gSearches.find(find);
+    return found == gSearches.end() ? nullptr : found->second.get();
+}
+
+// The searches the program left open when its run ended.
+void CloseRunSearches() {
+    for (auto it = gSearches.begin(); it != gSearches.end();) {
+        if (it->second->ofRun) it = gSearches.erase(it);
+        else ++it;
+    }
+}
+const host::RunRelease kCloseRunSearches(CloseRunSearches);
 
 DWORD AttributesOf(const struct stat& st) {
     if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
@@ -147,12 +167,15 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
     }
     *findData = state->matches[0];
     state->next = 1;
-    return state.release();
+    state->ofRun = host::InRun();
+    HANDLE find = state.get();
+    gSearches[find] = std::move(state);
+    return find;
 }
 
 BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA findData) {
-    FindState* state = static_cast<FindState*>(find);
-    if (!state || find == INVALID_HANDLE_VALUE) {
+    FindState* state = SearchOf(find);
+    if (!state) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -165,11 +188,10 @@ BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA findData) {
 }
 
 BOOL FindClose(HANDLE find) {
-    if (!find || find == INVALID_HANDLE_VALUE) {
+    if (!gSearches.erase(find)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    delete static_cast<FindState*>(find);
     return TRUE;
 }
 

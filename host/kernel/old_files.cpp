@@ -14,6 +14,7 @@
 #include "core/machine.h"
 #include "kernel/disk_space.h"
 #include "kernel/file_sharing.h"
+#include "process/run_scope.h"
 #include "windows_host.h"
 
 namespace {
@@ -24,8 +25,23 @@ struct OldFile {
     char drive;   // whose free space a write takes
     int access;   // host::FileAccess bits
     int openId;   // its entry among the process's opens
+    bool ofRun;   // opened by the program's run
 };
 std::map<HFILE, OldFile> gFiles;
+
+// The files the program left open when its run ended.
+void CloseRunFiles() {
+    for (auto it = gFiles.begin(); it != gFiles.end();) {
+        if (!it->second.ofRun) {
+            ++it;
+            continue;
+        }
+        host::ForgetOpen(it->second.openId);
+        close(it->first);
+        it = gFiles.erase(it);
+    }
+}
+const host::RunRelease kCloseRunFiles(CloseRunFiles);
 
 const OldFile* Find(HFILE file) {
     auto found = gFiles.find(file);
@@ -111,7 +127,7 @@ HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT openBuffer, UINT style) {
     }
     // A file made by OF_CREATE is open for what the style asks (read only for OF_READ).
     access = AccessOf(style);
-    gFiles[(HFILE)fd] = OldFile{hostPath, full[0], access, host::NoteOpen(hostPath, access, share)};
+    gFiles[(HFILE)fd] = OldFile{hostPath, full[0], access, host::NoteOpen(hostPath, access, share), host::InRun()};
     return (HFILE)fd;
 }
 
