@@ -44,16 +44,20 @@ std::string StatePath(const std::string& name);
 // current directory and drive fill in what is missing. A trailing backslash
 // is kept. False for what cannot name a file on a drive (UNC, empty text).
 bool FullWindowsPath(const std::string& path, std::string* full);
+// The longest full path Windows serves: 260 bytes with the terminator.
+constexpr size_t kMaxPathBytes = 259;
 // Maps a full Windows path to the host: each existing level is matched
 // without regard to ASCII case, the rest converted to UTF-8. False when the
-// drive is not mapped or a name cannot be converted.
+// drive is not mapped, a name cannot be converted or the path is longer than
+// kMaxPathBytes.
 bool MapToHost(const std::string& fullPath, std::string* hostPath);
 // FullWindowsPath and MapToHost in one.
 bool HostPathOf(const std::string& path, std::string* hostPath);
 
 // Looks a full path up as MapToHost maps it. Found: *hostPath is the file and
 // *st its status. Missing: *hostPath is where the name would be made in its
-// folder. No folder: the path's directory does not exist (or the drive).
+// folder. No folder: the path's directory does not exist (or the drive), or
+// the path is longer than kMaxPathBytes.
 enum class PathLookup { kFound, kMissing, kNoFolder };
 PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct stat* st);
 // Tells the path cache about a name this process has just made, so that the

@@ -226,7 +226,8 @@ bool WalkMissing(const DriveInfo& drive, const std::string& fullPath, std::strin
 
 PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct stat* st) {
     const DriveInfo* drive = DriveOf(fullPath);
-    if (!drive) return PathLookup::kNoFolder;
+    // A longer path names no file; the walk of its folders is bounded by it.
+    if (!drive || fullPath.size() > kMaxPathBytes) return PathLookup::kNoFolder;
     std::string windowsDir, name;
     SplitLastName(fullPath, &windowsDir, &name);
     ++gLookUps;
@@ -263,7 +264,7 @@ PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct
 
 bool MapToHost(const std::string& fullPath, std::string* hostPath) {
     const DriveInfo* drive = DriveOf(fullPath);
-    if (!drive) return false;
+    if (!drive || fullPath.size() > kMaxPathBytes) return false;
     struct stat st;
     if (LookUpPath(fullPath, hostPath, &st) != PathLookup::kNoFolder) return true;
     return WalkMissing(*drive, fullPath, hostPath);

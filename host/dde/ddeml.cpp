@@ -7,6 +7,7 @@
 
 #include "core/codepage.h"
 #include "dde/progman.h"
+#include "process/run_scope.h"
 #include "windows_host.h"
 
 namespace {
@@ -21,6 +22,7 @@ struct Instance {
     DWORD flags;                     // APPCMD_ and CBF_ flags as last given
     UINT lastError;                  // for DdeGetLastError
     std::map<ULONG_PTR, int> holds;  // atom -> string handles the instance holds on it
+    bool ofRun;                      // made by the program's run
 };
 
 struct Conversation {
@@ -67,7 +69,7 @@ UINT WINAPI DdeInitializeA(LPDWORD pidInst, PFNCALLBACK pfnCallback, DWORD afCmd
     if (afCmd & APPCLASS_MONITOR) return DMLERR_DLL_USAGE;
     if (*pidInst == 0) {
         DWORD id = gNextInstance++;
-        gInstances[id] = Instance{pfnCallback, afCmd, DMLERR_NO_ERROR, {}};
+        gInstances[id] = Instance{pfnCallback, afCmd, DMLERR_NO_ERROR, {}, host::InRun()};
         *pidInst = id;
         return DMLERR_NO_ERROR;
     }
@@ -89,6 +91,20 @@ BOOL WINAPI DdeUninitialize(DWORD idInst) {
     gInstances.erase(idInst);
     return TRUE;
 }
+
+namespace {
+
+// The instances the program left when its run ended, with their
+// conversations and string handles.
+void UninitializeRunInstances() {
+    std::vector<DWORD> left;
+    for (const auto& instance : gInstances)
+        if (instance.second.ofRun) left.push_back(instance.first);
+    for (DWORD id : left) DdeUninitialize(id);
+}
+const host::RunRelease kUninitializeRunInstances(UninitializeRunInstances);
+
+}  // namespace
 
 UINT WINAPI DdeGetLastError(DWORD idInst) {
     Instance* instance = FindInstance(idInst);

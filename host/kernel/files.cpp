@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "kernel/disk_space.h"
 #include "kernel/host_error.h"
 #include "kernel/short_names.h"
+#include "process/run_scope.h"
 #include "windows_host.h"
 
 namespace {
@@ -26,7 +28,25 @@ namespace {
 struct FindState {
     std::vector<WIN32_FIND_DATAA> matches;
     size_t next = 0;
+    bool ofRun = false;  // made by the program's run
 };
+
+// The open searches, by handle (the address of the search).
+std::map<HANDLE, std::unique_ptr<FindState>> gSearches;
+
+FindState* SearchOf(HANDLE find) {
+    auto found = gSearches.find(find);
+    return found == gSearches.end() ? nullptr : found->second.get();
+}
+
+// The searches the program left open when its run ended.
+void CloseRunSearches() {
+    for (auto it = gSearches.begin(); it != gSearches.end();) {
+        if (it->second->ofRun) it = gSearches.erase(it);
+        else ++it;
+    }
+}
+const host::RunRelease kCloseRunSearches(CloseRunSearches);
 
 DWORD AttributesOf(const struct stat& st) {
     if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
@@ -138,12 +158,15 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
     }
     *findData = state->matches[0];
     state->next = 1;
-    return state.release();
+    state->ofRun = host::InRun();
+    HANDLE find = state.get();
+    gSearches[find] = std::move(state);
+    return find;
 }
 
 BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA findData) {
-    FindState* state = static_cast<FindState*>(find);
-    if (!state || find == INVALID_HANDLE_VALUE) {
+    FindState* state = SearchOf(find);
+    if (!state) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -156,11 +179,10 @@ BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA findData) {
 }
 
 BOOL FindClose(HANDLE find) {
-    if (!find || find == INVALID_HANDLE_VALUE) {
+    if (!gSearches.erase(find)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    delete static_cast<FindState*>(find);
     return TRUE;
 }
 
@@ -227,7 +249,11 @@ BOOL RemoveDirectoryA(LPCSTR path) {
 DWORD GetFileAttributesA(LPCSTR fileName) {
     std::string hostPath;
     struct stat st;
-    if (!fileName || !host::HostPathOf(fileName, &hostPath) || stat(hostPath.c_str(), &st) != 0) {
+    if (!fileName || !host::HostPathOf(fileName, &hostPath)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (stat(hostPath.c_str(), &st) != 0) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
     }

@@ -2,14 +2,31 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <unordered_set>
+#include <unordered_map>
 
+#include "process/run_scope.h"
 #include "windows_host.h"
 
 namespace {
 
 std::mutex gMutex;
-std::unordered_set<void*> gBlocks;  // blocks GlobalAlloc gave and GlobalFree has not taken back
+// Blocks GlobalAlloc gave and GlobalFree has not taken back, each with
+// whether the program's run made it.
+std::unordered_map<void*, bool> gBlocks;
+
+// The blocks the program left when its run ended.
+void FreeRunBlocks() {
+    std::lock_guard<std::mutex> lock(gMutex);
+    for (auto it = gBlocks.begin(); it != gBlocks.end();) {
+        if (it->second) {
+            free(it->first);
+            it = gBlocks.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+const host::RunRelease kFreeRunBlocks(FreeRunBlocks);
 
 }  // namespace
 
@@ -22,7 +39,7 @@ HGLOBAL GlobalAlloc(UINT flags, size_t bytes) {
         return nullptr;
     }
     std::lock_guard<std::mutex> lock(gMutex);
-    gBlocks.insert(block);
+    gBlocks.emplace(block, host::InRun());
     return block;
 }
 

@@ -15,6 +15,7 @@
 #include "kernel/disk_space.h"
 #include "kernel/file_sharing.h"
 #include "kernel/host_error.h"
+#include "process/run_scope.h"
 #include "windows_host.h"
 
 namespace {
@@ -25,8 +26,23 @@ struct OldFile {
     char drive;   // whose free space a write takes
     int access;   // host::FileAccess bits
     int openId;   // its entry among the process's opens
+    bool ofRun;   // opened by the program's run
 };
 std::map<HFILE, OldFile> gFiles;
+
+// The files the program left open when its run ended.
+void CloseRunFiles() {
+    for (auto it = gFiles.begin(); it != gFiles.end();) {
+        if (!it->second.ofRun) {
+            ++it;
+            continue;
+        }
+        host::ForgetOpen(it->second.openId);
+        close(it->first);
+        it = gFiles.erase(it);
+    }
+}
+const host::RunRelease kCloseRunFiles(CloseRunFiles);
 
 const OldFile* Find(HFILE file) {
     auto found = gFiles.find(file);
@@ -112,7 +128,7 @@ HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT openBuffer, UINT style) {
     }
     // A file made by OF_CREATE is open for what the style asks (read only for OF_READ).
     access = AccessOf(style);
-    gFiles[(HFILE)fd] = OldFile{hostPath, full[0], access, host::NoteOpen(hostPath, access, share)};
+    gFiles[(HFILE)fd] = OldFile{hostPath, full[0], access, host::NoteOpen(hostPath, access, share), host::InRun()};
     return (HFILE)fd;
 }
 

@@ -102,20 +102,27 @@ bool Exists(const std::string& windowsPath) {
     return HostPathOf(windowsPath, &hostPath) && lstat(hostPath.c_str(), &st) == 0;
 }
 
+// Why an action failed, when it is that a path names no file: longer than
+// Windows takes. Empty otherwise.
+std::string OverlongNote(const std::string& path, const std::string& other = std::string()) {
+    return path.size() > kMaxPathBytes || other.size() > kMaxPathBytes ? " (longer than a Windows path)" : "";
+}
+
 // Deletes a file, or an empty directory, as the restart does.
 void DeleteAtRestart(const std::string& path, std::vector<std::string>* actions, bool* ok) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     bool deleted = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
                        ? RemoveDirectoryA(path.c_str())
                        : DeleteFileA(path.c_str());
-    actions->push_back((deleted ? "deleted " : "cannot delete ") + path);
+    actions->push_back(deleted ? "deleted " + path : "cannot delete " + path + OverlongNote(path));
     *ok = *ok && deleted;
 }
 
 void RenameAtRestart(const std::string& from, const std::string& to, DWORD flags,
                      std::vector<std::string>* actions, bool* ok) {
     bool renamed = MoveFileExA(from.c_str(), to.c_str(), flags);
-    actions->push_back((renamed ? "renamed " : "cannot rename ") + from + " to " + to);
+    actions->push_back(renamed ? "renamed " + from + " to " + to
+                               : "cannot rename " + from + " to " + to + OverlongNote(from, to));
     *ok = *ok && renamed;
 }
 

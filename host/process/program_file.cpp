@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "core/machine.h"
+#include "process/run_scope.h"
 #include "windows_host.h"
 
 extern "C" const char kSetupProgramSignature[];
@@ -45,6 +46,7 @@ int RunProgramFile(const std::string& windowsPath, const std::string& commandLin
     process.modulePath = full;
     process.commandLine = commandLine;
     std::string line = commandLine;
+    RunScope run;  // what the program leaves is released as it ends, returning or aborted
     return WinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &line[0], SW_SHOWNORMAL);
 }
 

@@ -16,6 +16,7 @@
 #include "core/codepage.h"
 #include "core/machine.h"
 #include "kernel/state_file.h"
+#include "process/run_scope.h"
 #include "registry/registry_text.h"
 #include "registry/registry_tree.h"
 #include "windows_host.h"
@@ -120,11 +121,21 @@ struct OpenKey {
     KeyPath path;
     REGSAM access = 0;
     bool deleted = false;  // deleted while this handle was open
+    bool ofRun = false;    // opened by the program's run
 };
 
 std::map<uintptr_t, OpenKey> gHandles;
 // Handle values are never reused, so a closed handle stays invalid.
 uintptr_t gNextHandle = 0x1000;
+
+// The keys the program left open when its run ended.
+void CloseRunKeys() {
+    for (auto it = gHandles.begin(); it != gHandles.end();) {
+        if (it->second.ofRun) it = gHandles.erase(it);
+        else ++it;
+    }
+}
+const RunRelease kCloseRunKeys(CloseRunKeys);
 
 bool PredefinedRoot(HKEY key, int* root) {
     if (key == HKEY_LOCAL_MACHINE) *root = reg::kLocalMachine;
@@ -149,6 +160,7 @@ HKEY NewHandle(const KeyPath& path, REGSAM desired) {
     OpenKey& open = gHandles[value];
     open.path = path;
     open.access = GrantedAccess(desired);
+    open.ofRun = InRun();
     return (HKEY)value;
 }
 
@@ -245,6 +257,7 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM desire
     if (error != ERROR_SUCCESS) return error;
     for (const std::string& name : names)
         if (!reg::IsValidKeyName(name)) return ERROR_INVALID_PARAMETER;
+    if (path.names.size() + names.size() > reg::kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
     Key* found = parent;
     bool created = false;
     for (const std::string& name : names) {

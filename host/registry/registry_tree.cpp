@@ -414,6 +414,10 @@ bool ApplyLines(Tree* tree, const std::vector<std::string>& lines, size_t header
                 report(i, "not a key of HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER or HKEY_CLASSES_ROOT");
                 continue;
             }
+            if (path.names.size() > kMaxKeyDepth) {
+                report(i, "a key more than " + std::to_string(kMaxKeyDepth) + " levels deep");
+                continue;
+            }
             if (remove) {
                 if (path.names.empty()) {
                     report(i, "a root key cannot be deleted");

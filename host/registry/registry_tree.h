@@ -35,6 +35,10 @@ struct Key {
 
 enum Root { kLocalMachine, kCurrentUser, kClassesRoot, kRootCount };
 
+// The deepest key Windows keeps: this many names below its root. Deeper
+// keys are never made, so that the walks of a subtree stay bounded.
+constexpr size_t kMaxKeyDepth = 512;
+
 // A key named from its root: the root and the names below it, as given.
 struct KeyPath {
     int root = kLocalMachine;

@@ -2,6 +2,7 @@
 // shell link, served in-process.
 #include <cstdlib>
 
+#include "process/run_scope.h"
 #include "shell/shell_link.h"
 #include "windows_host.h"
 
@@ -14,16 +15,27 @@ const CLSID CLSID_ShellLink = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x
 namespace {
 
 thread_local int gInitCount = 0;  // CoInitialize calls not yet matched by CoUninitialize
+thread_local int gRunInits = 0;   // of those, the program's run made this many
+
+// The apartment the program's run entered is left when the run ends.
+void UninitializeRun() {
+    gInitCount -= gRunInits;
+    gRunInits = 0;
+}
+const host::RunRelease kUninitializeRun(UninitializeRun);
 
 }  // namespace
 
 HRESULT CoInitialize(LPVOID pvReserved) {
     if (pvReserved) return E_INVALIDARG;
+    if (host::InRun()) ++gRunInits;
     return ++gInitCount == 1 ? S_OK : S_FALSE;
 }
 
 void CoUninitialize(void) {
-    if (gInitCount > 0) --gInitCount;
+    if (gInitCount == 0) return;
+    --gInitCount;
+    if (gRunInits > 0) --gRunInits;
 }
 
 // Only the shell link class is registered, and only as an in-process server.

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <new>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "core/machine.h"
 #include "kernel/disk_space.h"
 #include "kernel/file_sharing.h"
+#include "process/run_scope.h"
 #include "shell/link_file.h"
 #include "shell/wide_text.h"
 #include "ui/frontend.h"
@@ -61,8 +63,21 @@ bool IsValidFileName(const std::string& name) {
 // The volume serial number the machine reports for a drive: fixed per letter.
 uint32_t DriveSerial(char letter) { return 0x1E0A0000u | (unsigned char)toupper((unsigned char)letter); }
 
+class ShellLink;
+// The link objects alive, each with whether the program's run made it.
+std::map<ShellLink*, bool> gLinks;
+
 class ShellLink final : public IShellLinkA, public IPersistFile {
   public:
+    ShellLink() { gLinks[this] = InRun(); }
+    // The links the program still held when its run ended go with it.
+    static void DeleteRunLinks() {
+        std::vector<ShellLink*> left;
+        for (const auto& link : gLinks)
+            if (link.second) left.push_back(link.first);
+        for (ShellLink* link : left) delete link;
+    }
+
     // IUnknown, shared by both interfaces.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
         if (!ppvObject) return E_POINTER;
@@ -227,7 +242,7 @@ class ShellLink final : public IShellLinkA, public IPersistFile {
     }
 
   private:
-    ~ShellLink() = default;
+    ~ShellLink() { gLinks.erase(this); }
 
     HRESULT SetText(LPCSTR text, size_t limit, std::string* field) {
         if (!text) return E_INVALIDARG;
@@ -292,6 +307,8 @@ class ShellLink final : public IShellLinkA, public IPersistFile {
     std::string currentFile_;   // full Windows path remembered by Save or Load
     bool dirty_ = false;        // changed since the last remembered save or load
 };
+
+const RunRelease kDeleteRunLinks(ShellLink::DeleteRunLinks);
 
 }  // namespace
 

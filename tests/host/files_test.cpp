@@ -1,6 +1,7 @@
 // Paths, directory searches and directory calls of the host machine.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 
@@ -110,6 +111,47 @@ TEST_F(FilesTest, ADirectoryNameEndingInATrailByte0x5CIsWhole) {
     EXPECT_STREQ(current, dir);
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
     EXPECT_TRUE(RemoveDirectoryA(dir));
+}
+
+TEST_F(FilesTest, PathsLongerThanWindowsTakesNameNoFile) {
+    // The longest path Windows takes, 259 bytes, in a folder CreateDirectoryA can make.
+    std::string dir = "C:\\" + std::string(240, 'd');
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+    std::string longest = dir + "\\" + std::string(MAX_PATH - 2 - dir.size(), 'f');
+    ASSERT_EQ(longest.size(), (size_t)MAX_PATH - 1);
+    WriteFile(longest, "x");
+    EXPECT_NE(GetFileAttributesA(longest.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    std::string deep = "C:";
+    for (int level = 0; level < 40000; ++level) deep += "\\a";
+    struct Call {
+        const char* name;
+        std::function<bool(const char*)> fails;
+    } calls[] = {
+        {"GetFileAttributesA", [](const char* path) { return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; }},
+        {"FindFirstFileA",
+         [](const char* path) {
+             WIN32_FIND_DATAA found;
+             return FindFirstFileA(path, &found) == INVALID_HANDLE_VALUE;
+         }},
+        {"CreateDirectoryA", [](const char* path) { return !CreateDirectoryA(path, nullptr); }},
+        {"RemoveDirectoryA", [](const char* path) { return !RemoveDirectoryA(path); }},
+        {"SetCurrentDirectoryA", [](const char* path) { return !SetCurrentDirectoryA(path); }},
+        {"DeleteFileA", [](const char* path) { return !DeleteFileA(path); }},
+        {"CopyFileA onto it", [&](const char* path) { return !CopyFileA(longest.c_str(), path, FALSE); }},
+        {"MoveFileExA from it", [](const char* path) { return !MoveFileExA(path, "C:\\MOVED", 0); }},
+    };
+    for (const std::string& path : {longest + "g", deep}) {
+        for (const Call& call : calls) {
+            SetLastError(0);
+            EXPECT_TRUE(call.fails(path.c_str())) << call.name << " of " << path.size() << " bytes";
+            DWORD error = GetLastError();
+            EXPECT_TRUE(error == ERROR_PATH_NOT_FOUND || error == ERROR_FILENAME_EXCED_RANGE)
+                << call.name << " of " << path.size() << " bytes: " << error;
+        }
+    }
+    EXPECT_TRUE(DeleteFileA(longest.c_str()));
+    EXPECT_TRUE(RemoveDirectoryA(dir.c_str()));
 }
 
 TEST_F(FilesTest, SystemDirectoriesAndFreeSpace) {

@@ -416,6 +416,41 @@ TEST_F(RegistryTest, ExportAndImportRoundTripWithEscapesAndJapanese) {
     RegCloseKey(key);
 }
 
+// Windows keeps keys at most 512 levels below their root; deeper ones are
+// never made, by a call or by an import.
+TEST_F(RegistryTest, KeysDeeperThanWindowsKeepsAreRefused) {
+    auto path = [](const char* name, size_t levels) {
+        std::string text = name;
+        for (size_t level = 1; level < levels; ++level) text += std::string("\\") + name;
+        return text;
+    };
+    HKEY deepest = Create(path("k", 512).c_str());
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(deepest, "more", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_INVALID_PARAMETER);
+    RegCloseKey(deepest);
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path("n", 513).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Open("n", &key), ERROR_FILE_NOT_FOUND);
+
+    struct Case {
+        size_t levels;
+        bool imported;
+    } cases[] = {{512, true}, {513, false}, {30000, false}};
+    for (const Case& c : cases) {
+        std::string error;
+        EXPECT_EQ(host::ImportRegistryText("REGEDIT4\n\n[HKEY_CURRENT_USER\\" + path("i", c.levels) + "]\n", &error),
+                  c.imported)
+            << c.levels;
+        EXPECT_EQ(error, c.imported ? "" : "line 3: a key more than 512 levels deep") << c.levels;
+        EXPECT_EQ(Open(path("i", c.levels).c_str(), &key), c.imported ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND)
+            << c.levels;
+        if (c.imported) RegCloseKey(key);
+    }
+    EXPECT_NE(Export("HKEY_CURRENT_USER").find("[HKEY_CURRENT_USER\\" + path("i", 512) + "]\n"), std::string::npos);
+}
+
 TEST_F(RegistryTest, ImportReadsRegeditText) {
     RegCloseKey(Create("Software\\Old\\Deep"));
     HKEY key = Create(kTestKey);

@@ -139,8 +139,12 @@ int Reg(std::vector<std::string> args) {
 
 int Path(std::vector<std::string> args) {
     if (args.size() != 1) return Fail("usage: path WINPATH");
-    std::string hostPath;
-    if (!host::HostPathOf(host::AnsiFromUtf8(args[0]), &hostPath)) return Fail("no drive for " + args[0]);
+    std::string full, hostPath;
+    if (!host::FullWindowsPath(host::AnsiFromUtf8(args[0]), &full)) return Fail("no drive for " + args[0]);
+    if (full.size() > host::kMaxPathBytes)
+        return Fail("a Windows path is at most " + std::to_string(host::kMaxPathBytes) + " bytes; this one has " +
+                    std::to_string(full.size()));
+    if (!host::MapToHost(full, &hostPath)) return Fail("no drive for " + args[0]);
     std::cout << hostPath << "\n";
     return 0;
 }
