@@ -52,9 +52,12 @@ bool MapToHost(const std::string& fullPath, std::string* hostPath);
 bool HostPathOf(const std::string& path, std::string* hostPath);
 
 // Looks a full path up as MapToHost maps it. Found: *hostPath is the file and
-// *st its status. Missing: *hostPath is where the name would be made in its
-// folder. No folder: the path's directory does not exist (or the drive).
-enum class PathLookup { kFound, kMissing, kNoFolder };
+// *st its status (a link that leads out of the drive is found as itself,
+// S_ISLNK: see LookAtName in drive_files.h). Missing: *hostPath is where the
+// name would be made in its folder. No folder: the path's directory does not
+// exist (or the drive). Denied: a level of the directory is a link that leads
+// out of the drive.
+enum class PathLookup { kFound, kMissing, kNoFolder, kDenied };
 PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct stat* st);
 // Tells the path cache about a name this process has just made, so that the
 // folder's names need not be read again.

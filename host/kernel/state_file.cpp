@@ -27,7 +27,7 @@ FileStamp StampOf(const struct stat& st) {
 
 std::string ReadStateFile(const std::string& path) {
     std::string text;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return text;
     char chunk[65536];
     for (;;) {
@@ -42,7 +42,7 @@ std::string ReadStateFile(const std::string& path) {
 
 bool ReplaceStateFile(const std::string& path, const std::string& text) {
     std::string temporary = path + ".tmp";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) return false;
     size_t done = 0;
     while (done < text.size()) {
@@ -58,7 +58,7 @@ bool ReplaceStateFile(const std::string& path, const std::string& text) {
 }
 
 StateLock::StateLock(const std::string& lockPath) {
-    fd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    fd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
         close(fd_);
         fd_ = -1;

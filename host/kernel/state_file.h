@@ -1,6 +1,7 @@
 // Small helpers for the machine's state files that several processes share:
 // what version of a file was read, a whole-file replace that readers never
 // see half done, and a lock held while a file is read, changed and written.
+// A state file is the machine's own: a link in its place is never followed.
 #pragma once
 
 #include <sys/stat.h>

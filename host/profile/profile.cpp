@@ -5,6 +5,7 @@
 // Less than Windows: no mapping of files to the registry (IniFileMapping) and
 // no UTF-16 files; the bytes are code page 932 and are never converted.
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "profile/profile_text.h"
 #include "windows_host.h"
@@ -130,11 +132,11 @@ bool FindProfileFile(const char* fileName, std::string* hostPath, struct stat* s
     if (known != gHostPaths.end()) {
         // Still there: a name maps to the file it named before.
         *hostPath = known->second;
-        if (stat(hostPath->c_str(), st) == 0 && S_ISREG(st->st_mode)) return true;
+        if (host::StatInDrive(*hostPath, st) == 0 && S_ISREG(st->st_mode)) return true;
         gHostPaths.erase(known);
     }
     if (!host::MapToHost(full, hostPath)) return false;
-    if (stat(hostPath->c_str(), st) != 0 || !S_ISREG(st->st_mode)) return false;
+    if (host::StatInDrive(*hostPath, st) != 0 || !S_ISREG(st->st_mode)) return false;
     if (gHostPaths.size() >= kMaxHostPaths) gHostPaths.clear();
     gHostPaths.emplace(memoKey, *hostPath);
     return true;
@@ -142,7 +144,7 @@ bool FindProfileFile(const char* fileName, std::string* hostPath, struct stat* s
 
 // Reads a whole regular file; false (errno set) when it cannot.
 bool ReadWholeFile(const std::string& hostPath, std::string* text, struct stat* st) {
-    int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = host::OpenInDrive(hostPath, O_RDONLY);
     if (fd < 0) return false;
     if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
         close(fd);
@@ -246,13 +248,28 @@ DWORD CopyDefault(LPCSTR defaultValue, LPSTR buffer, DWORD size) {
     return CopyString(text, buffer, size);
 }
 
+// A temporary file beside a name, made new (never one that is there, nor
+// through a link); -1 with errno set.
+int MakeTemporary(const host::NameInDrive& name, std::string* temporary) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6];
+        if (getrandom(random, sizeof random, 0) != (ssize_t)sizeof random) return -1;
+        *temporary = std::string(name.name()) + "~";
+        static const char kLetters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+        for (unsigned char byte : random) *temporary += kLetters[byte % (sizeof kLetters - 1)];
+        int fd = openat(name.dir(), temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
 // Writes a file through a temporary one beside it, so readers see the old
-// text or the new one, never a mix.
+// text or the new one, never a mix. The name is replaced, whatever a link of
+// that name leads to.
 DWORD WriteAtomically(const std::string& hostPath, const std::string& text, mode_t mode) {
-    std::string pattern = hostPath + "~XXXXXX";
-    std::vector<char> temp(pattern.begin(), pattern.end());
-    temp.push_back(0);
-    int fd = mkstemp(temp.data());
+    host::NameInDrive name(hostPath);
+    std::string temporary;
+    int fd = name.ok() ? MakeTemporary(name, &temporary) : -1;
     if (fd < 0) return errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED;
     size_t done = 0;
     int error = 0;
@@ -267,9 +284,9 @@ DWORD WriteAtomically(const std::string& hostPath, const std::string& text, mode
     }
     if (!error && fchmod(fd, mode) != 0) error = errno;
     if (close(fd) != 0 && !error) error = errno;
-    if (!error && rename(temp.data(), hostPath.c_str()) != 0) error = errno;
+    if (!error && renameat(name.dir(), temporary.c_str(), name.dir(), name.name()) != 0) error = errno;
     if (error) {
-        unlink(temp.data());
+        unlinkat(name.dir(), temporary.c_str(), 0);
         return error == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED;
     }
     return ERROR_SUCCESS;
@@ -278,7 +295,8 @@ DWORD WriteAtomically(const std::string& hostPath, const std::string& text, mode
 bool HostDirectoryOf(const std::string& hostPath) {
     size_t slash = hostPath.rfind('/');
     struct stat st;
-    return slash != std::string::npos && stat(hostPath.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return slash != std::string::npos && host::StatInDrive(hostPath.substr(0, slash), &st) == 0 &&
+           S_ISDIR(st.st_mode);
 }
 
 }  // namespace

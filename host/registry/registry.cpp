@@ -81,7 +81,7 @@ struct Store {
 Store gStore;
 
 bool ReadWholeFile(const std::string& path, std::string* text) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // the machine's own, never a link
     if (fd < 0) return false;
     text->clear();
     char buffer[65536];
@@ -99,7 +99,7 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& text) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) return false;
     size_t done = 0;
     while (done < text.size()) {
@@ -120,7 +120,7 @@ class Session {
   public:
     explicit Session(bool write) {
         if (MachineDir().empty()) return;
-        lockFd_ = open(StatePath(kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        lockFd_ = open(StatePath(kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
         if (lockFd_ < 0) return;
         while (flock(lockFd_, write ? LOCK_EX : LOCK_SH) != 0) {
             if (errno != EINTR) return;
