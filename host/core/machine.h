@@ -28,11 +28,17 @@ struct MachineConfig {
 constexpr unsigned long long kDefaultFreeMb = 512000;
 
 // Selects the machine folder for this process and loads its settings.
-// False when the folder holds no machine (see InitMachine).
-bool OpenMachine(const std::string& machineDir);
+// False when the folder holds no machine (see InitMachine), or when its
+// settings are wrong: then *error names the settings file and line (a drive
+// without a folder, with a relative path or a path that is no folder).
+bool OpenMachine(const std::string& machineDir, std::string* error = nullptr);
+// True when the folder holds a machine's settings file.
+bool HoldsMachine(const std::string& machineDir);
 // Makes a fresh machine in the folder (removing any earlier one) with the
 // Windows directories, the user's shell folders and their registry values.
-bool InitMachine(const std::string& machineDir, const MachineConfig& config);
+// A folder that is neither empty nor a machine is left as it is: false,
+// with *error saying so.
+bool InitMachine(const std::string& machineDir, const MachineConfig& config, std::string* error = nullptr);
 const std::string& MachineDir();
 MachineConfig& Config();
 bool SaveConfig();
