@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "codepage.h"
+#include "kernel/state_file.h"
 #include "windows_host.h"
 
 namespace host {
@@ -248,8 +249,7 @@ const std::string& MachineDir() { return gMachineDir; }
 MachineConfig& Config() { return gConfig; }
 
 bool SaveConfig() {
-    std::string path = gMachineDir + "/" + kConfigName;
-    std::ofstream out(path + ".tmp", std::ios::trunc);
+    std::ostringstream out;
     out << "shell=" << (gConfig.newShell ? "new" : "old") << "\n";
     out << "delayed-delete=" << (gConfig.delayedDelete ? "yes" : "no") << "\n";
     out << "progman=" << (gConfig.progman ? "on" : "off") << "\n";
@@ -258,9 +258,7 @@ bool SaveConfig() {
         out << "drive." << drive.first << ".path=" << drive.second.hostDir << "\n";
         out << "drive." << drive.first << ".free-mb=" << drive.second.freeMb << "\n";
     }
-    out.close();
-    if (!out) return false;
-    return rename((path + ".tmp").c_str(), path.c_str()) == 0;
+    return ReplaceStateFile(gMachineDir + "/" + kConfigName, out.str());
 }
 
 std::string StatePath(const std::string& name) { return gMachineDir + "/state/" + name; }
