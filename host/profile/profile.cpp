@@ -130,9 +130,10 @@ bool FindProfileFile(const char* fileName, std::string* hostPath, struct stat* s
     std::string memoKey = drive->second.hostDir + '\n' + host::UpperAscii932(full);
     auto known = gHostPaths.find(memoKey);
     if (known != gHostPaths.end()) {
-        // Still there: a name maps to the file it named before.
+        // Still there: a name maps to the file it named before (a link that
+        // leads out is no regular file; the file is read confined anyway).
         *hostPath = known->second;
-        if (host::StatInDrive(*hostPath, st) == 0 && S_ISREG(st->st_mode)) return true;
+        if (host::LookAtName(AT_FDCWD, hostPath->c_str(), *hostPath, st) == 0 && S_ISREG(st->st_mode)) return true;
         gHostPaths.erase(known);
     }
     if (!host::MapToHost(full, hostPath)) return false;
