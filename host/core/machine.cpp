@@ -7,9 +7,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "codepage.h"
+#include "kernel/state_file.h"
 #include "windows_host.h"
 
 namespace host {
@@ -35,25 +37,84 @@ bool ParseBool(const std::string& value, bool* out) {
     return false;
 }
 
-bool LoadConfig(const std::string& dir, MachineConfig* config) {
-    std::ifstream in(dir + "/" + kConfigName);
+bool ParseNumber(const std::string& value, unsigned long long* out) {
+    if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos) return false;
+    errno = 0;
+    *out = std::strtoull(value.c_str(), nullptr, 10);
+    return errno == 0;
+}
+
+// What is wrong with a drive's folder as machine.cfg gives it; empty when
+// nothing is: a drive is an existing host folder named by its whole path.
+std::string DriveFolderProblem(const std::string& drive, const std::string& folder) {
+    if (folder.empty()) return drive + " has no folder";
+    if (folder[0] != '/') return drive + " folder " + folder + " is not an absolute path";
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return drive + " folder " + folder + " is not a folder";
+    return std::string();
+}
+
+// Reads the machine's settings. False when there is no settings file (with
+// *error empty) or when a line is wrong (with *error naming the file and line).
+bool LoadConfig(const std::string& dir, MachineConfig* config, std::string* error) {
+    std::string path = dir + "/" + kConfigName;
+    std::ifstream in(path);
     if (!in) return false;
     *config = MachineConfig();
+    auto fail = [&](int number, const std::string& message) {
+        *error = path + ":" + std::to_string(number) + ": " + message;
+        return false;
+    };
+    std::map<char, int> driveLines;  // each drive, and the first line that names it
+    std::set<char> withFolder;
     std::string line;
-    while (std::getline(in, line)) {
+    for (int number = 1; std::getline(in, line); ++number) {
         size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-        if (key == "shell") ParseBool(value, &config->newShell);
-        else if (key == "delayed-delete") ParseBool(value, &config->delayedDelete);
-        else if (key == "progman") ParseBool(value, &config->progman);
-        else if (key == "windows-dir") config->windowsDir = value;
-        else if (key.size() == 12 && key.compare(0, 6, "drive.") == 0 && key.compare(7, 5, ".path") == 0)
-            config->drives[key[6]].hostDir = value;
-        else if (key.size() == 15 && key.compare(0, 6, "drive.") == 0 && key.compare(7, 8, ".free-mb") == 0)
-            config->drives[key[6]].freeMb = std::strtoull(value.c_str(), nullptr, 10);
+        if (key == "shell") {
+            if (!ParseBool(value, &config->newShell)) return fail(number, "shell takes new or old");
+        } else if (key == "delayed-delete") {
+            if (!ParseBool(value, &config->delayedDelete)) return fail(number, "delayed-delete takes yes or no");
+        } else if (key == "progman") {
+            if (!ParseBool(value, &config->progman)) return fail(number, "progman takes on or off");
+        } else if (key == "windows-dir") {
+            config->windowsDir = value;
+        } else if (key.compare(0, 6, "drive.") == 0 && (key.size() == 12 || key.size() == 15)) {
+            std::string field = key.substr(7);
+            if (key[7] != '.' || (field != ".path" && field != ".free-mb")) continue;
+            if (!isalpha((unsigned char)key[6])) return fail(number, key + ": not a drive letter");
+            char letter = (char)toupper((unsigned char)key[6]);
+            std::string drive = std::string("drive ") + letter + ":";
+            driveLines.emplace(letter, number);
+            DriveInfo& info = config->drives[letter];
+            if (field == ".path") {
+                std::string problem = DriveFolderProblem(drive, value);
+                if (!problem.empty()) return fail(number, problem);
+                info.hostDir = value;
+                withFolder.insert(letter);
+            } else if (!ParseNumber(value, &info.freeMb)) {
+                return fail(number, drive + " free-mb takes a number");
+            }
+        }
     }
+    for (const auto& drive : driveLines)
+        if (!withFolder.count(drive.first))
+            return fail(drive.second, std::string("drive ") + drive.first + ": has no folder");
     return true;
+}
+
+// True when the host folder has no entries, or is not there at all.
+bool IsEmptyOrMissing(const std::string& path) {
+    DIR* dir = opendir(path.c_str());
+    if (!dir) return errno == ENOENT;
+    bool empty = true;
+    while (struct dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") empty = false;
+    }
+    closedir(dir);
+    return empty;
 }
 
 bool MakeHostDirs(const std::string& path) {
@@ -141,10 +202,19 @@ bool WriteStartFolders() {
 
 }  // namespace
 
-bool OpenMachine(const std::string& machineDir) {
+bool HoldsMachine(const std::string& machineDir) {
+    struct stat st;
+    return stat((AbsoluteHostPath(machineDir) + "/" + kConfigName).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool OpenMachine(const std::string& machineDir, std::string* error) {
     std::string dir = AbsoluteHostPath(machineDir);
     MachineConfig config;
-    if (!LoadConfig(dir, &config)) return false;
+    std::string problem;
+    if (!LoadConfig(dir, &config, &problem)) {
+        if (error) *error = problem;
+        return false;
+    }
     gMachineDir = dir;
     gConfig = config;
     ForgetHostPaths();
@@ -152,10 +222,17 @@ bool OpenMachine(const std::string& machineDir) {
     return true;
 }
 
-bool InitMachine(const std::string& machineDir, const MachineConfig& config) {
+bool InitMachine(const std::string& machineDir, const MachineConfig& config, std::string* error) {
     std::string dir = AbsoluteHostPath(machineDir);
-    if (!RemoveHostTree(dir) || !MakeHostDirs(dir + "/C") || !MakeHostDirs(dir + "/state"))
+    if (!HoldsMachine(dir) && !IsEmptyOrMissing(dir)) {
+        // Never emptied: it is someone's folder, not a machine.
+        if (error) *error = machineDir + " is not empty and holds no machine";
         return false;
+    }
+    if (!RemoveHostTree(dir) || !MakeHostDirs(dir + "/C") || !MakeHostDirs(dir + "/state")) {
+        if (error) *error = "cannot make a machine in " + machineDir;
+        return false;
+    }
     gMachineDir = dir;
     gConfig = config;
     ForgetHostPaths();
@@ -172,8 +249,7 @@ const std::string& MachineDir() { return gMachineDir; }
 MachineConfig& Config() { return gConfig; }
 
 bool SaveConfig() {
-    std::string path = gMachineDir + "/" + kConfigName;
-    std::ofstream out(path + ".tmp", std::ios::trunc);
+    std::ostringstream out;
     out << "shell=" << (gConfig.newShell ? "new" : "old") << "\n";
     out << "delayed-delete=" << (gConfig.delayedDelete ? "yes" : "no") << "\n";
     out << "progman=" << (gConfig.progman ? "on" : "off") << "\n";
@@ -182,9 +258,7 @@ bool SaveConfig() {
         out << "drive." << drive.first << ".path=" << drive.second.hostDir << "\n";
         out << "drive." << drive.first << ".free-mb=" << drive.second.freeMb << "\n";
     }
-    out.close();
-    if (!out) return false;
-    return rename((path + ".tmp").c_str(), path.c_str()) == 0;
+    return ReplaceStateFile(gMachineDir + "/" + kConfigName, out.str());
 }
 
 std::string StatePath(const std::string& name) { return gMachineDir + "/state/" + name; }

@@ -28,11 +28,17 @@ struct MachineConfig {
 constexpr unsigned long long kDefaultFreeMb = 512000;
 
 // Selects the machine folder for this process and loads its settings.
-// False when the folder holds no machine (see InitMachine).
-bool OpenMachine(const std::string& machineDir);
+// False when the folder holds no machine (see InitMachine), or when its
+// settings are wrong: then *error names the settings file and line (a drive
+// without a folder, with a relative path or a path that is no folder).
+bool OpenMachine(const std::string& machineDir, std::string* error = nullptr);
+// True when the folder holds a machine's settings file.
+bool HoldsMachine(const std::string& machineDir);
 // Makes a fresh machine in the folder (removing any earlier one) with the
 // Windows directories, the user's shell folders and their registry values.
-bool InitMachine(const std::string& machineDir, const MachineConfig& config);
+// A folder that is neither empty nor a machine is left as it is: false,
+// with *error saying so.
+bool InitMachine(const std::string& machineDir, const MachineConfig& config, std::string* error = nullptr);
 const std::string& MachineDir();
 MachineConfig& Config();
 bool SaveConfig();
@@ -55,10 +61,12 @@ bool MapToHost(const std::string& fullPath, std::string* hostPath);
 bool HostPathOf(const std::string& path, std::string* hostPath);
 
 // Looks a full path up as MapToHost maps it. Found: *hostPath is the file and
-// *st its status. Missing: *hostPath is where the name would be made in its
-// folder. No folder: the path's directory does not exist (or the drive), or
-// the path is longer than kMaxPathBytes.
-enum class PathLookup { kFound, kMissing, kNoFolder };
+// *st its status (a link that leads out of the drive is found as itself,
+// S_ISLNK: see LookAtName in drive_files.h). Missing: *hostPath is where the
+// name would be made in its folder. No folder: the path's directory does not
+// exist (or the drive), or the path is longer than kMaxPathBytes. Denied: a
+// level of the directory is a link that leads out of the drive.
+enum class PathLookup { kFound, kMissing, kNoFolder, kDenied };
 PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct stat* st);
 // Tells the path cache about a name this process has just made, so that the
 // folder's names need not be read again.

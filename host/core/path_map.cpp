@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "codepage.h"
+#include "drive_files.h"
 #include "kernel/short_names.h"
 #include "kernel/state_file.h"
 #include "machine.h"
@@ -19,7 +20,8 @@ namespace host {
 
 namespace {
 
-// A descriptor of a folder itself (O_PATH), closed with its entry.
+// A descriptor of a folder itself (O_PATH), reached without leaving its
+// drive, closed with its entry.
 class FolderFd {
   public:
     FolderFd() = default;
@@ -35,7 +37,7 @@ class FolderFd {
     ~FolderFd() { Close(); }
     // The descriptor, opened on first use; -1 when the folder cannot be opened.
     int Get(const std::string& hostDir) {
-        if (fd_ < 0) fd_ = open(hostDir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0) fd_ = OpenInDrive(hostDir, O_PATH | O_DIRECTORY);
         return fd_;
     }
 
@@ -74,10 +76,12 @@ int CheckedFd(Folder& folder) {
     return fd >= 0 && folder.fdInode == folder.stamp.inode ? fd : -1;
 }
 
-// The status of a name in a folder whose path was just checked.
+// The status of a name in a folder whose path was just checked, as
+// LookAtName reports it.
 int StatIn(Folder& folder, const std::string& name, struct stat* st) {
     int fd = CheckedFd(folder);
-    return fd >= 0 ? fstatat(fd, name.c_str(), st, 0) : stat((folder.hostDir + "/" + name).c_str(), st);
+    std::string hostPath = folder.hostDir + "/" + name;
+    return fd >= 0 ? LookAtName(fd, name.c_str(), hostPath, st) : LookAtName(AT_FDCWD, hostPath.c_str(), hostPath, st);
 }
 
 const DriveInfo* DriveOf(const std::string& fullPath) {
@@ -107,7 +111,7 @@ std::string FolderKey(const DriveInfo& drive, const std::string& windowsDir) {
 
 void ListFolder(Folder& folder) {
     folder.byUpper.clear();
-    if (DIR* dir = opendir(folder.hostDir.c_str())) {
+    if (DIR* dir = OpenFolderInDrive(folder.hostDir)) {
         while (struct dirent* entry = readdir(dir)) {
             std::string name;
             if (Utf8ToCp932(entry->d_name, &name)) folder.byUpper.emplace(UpperAscii932(name), entry->d_name);
@@ -157,8 +161,10 @@ bool FindIn(Folder& folder, const std::string& name932, std::string* hostPath, s
 }
 
 // The folder of a full Windows directory path ending in '\', as it is now;
-// null when there is none. `key` is FolderKey(drive, windowsDir).
-Folder* FolderOf(const DriveInfo& drive, const std::string& windowsDir, const std::string& key) {
+// null when there is none, with *denied set when a level of it is a link
+// that leads out of the drive. `key` is FolderKey(drive, windowsDir).
+Folder* FolderOf(const DriveInfo& drive, const std::string& windowsDir, const std::string& key,
+                 bool* denied = nullptr) {
     auto known = gFolders.find(key);
     if (known != gFolders.end()) {
         Folder& folder = known->second;
@@ -182,9 +188,13 @@ Folder* FolderOf(const DriveInfo& drive, const std::string& windowsDir, const st
     size_t start = LastLevelStart(windowsDir, windowsDir.size() - 1);
     std::string name = windowsDir.substr(start, windowsDir.size() - 1 - start);
     std::string parentDir = windowsDir.substr(0, start);
-    Folder* parent = FolderOf(drive, parentDir, FolderKey(drive, parentDir));
+    Folder* parent = FolderOf(drive, parentDir, FolderKey(drive, parentDir), denied);
     std::string hostDir;
-    if (!parent || !FindIn(*parent, name, &hostDir, &st) || !S_ISDIR(st.st_mode)) return nullptr;
+    if (!parent || !FindIn(*parent, name, &hostDir, &st)) return nullptr;
+    if (!S_ISDIR(st.st_mode)) {
+        if (denied && S_ISLNK(st.st_mode)) *denied = true;
+        return nullptr;
+    }
     return &Remember(key, hostDir, st);
 }
 
@@ -242,16 +252,17 @@ PathLookup LookUpPath(const std::string& fullPath, std::string* hostPath, struct
         std::string utf8;
         if (!Cp932ToUtf8(name, &utf8)) return PathLookup::kNoFolder;
         tried = known->second.hostDir + "/" + utf8;
-        if (stat(tried.c_str(), st) == 0) {
+        if (LookAtName(AT_FDCWD, tried.c_str(), tried, st) == 0) {
             *hostPath = std::move(tried);
             return PathLookup::kFound;
         }
     }
-    Folder* folder = FolderOf(*drive, windowsDir, key);
-    if (!folder) return PathLookup::kNoFolder;
+    bool denied = false;
+    Folder* folder = FolderOf(*drive, windowsDir, key, &denied);
+    if (!folder) return denied ? PathLookup::kDenied : PathLookup::kNoFolder;
     if (name.empty()) {
         *hostPath = folder->hostDir;
-        return stat(hostPath->c_str(), st) == 0 ? PathLookup::kFound : PathLookup::kNoFolder;
+        return StatInDrive(*hostPath, st) == 0 ? PathLookup::kFound : PathLookup::kNoFolder;
     }
     std::string utf8;
     if (!Cp932ToUtf8(name, &utf8)) return PathLookup::kNoFolder;
@@ -266,7 +277,8 @@ bool MapToHost(const std::string& fullPath, std::string* hostPath) {
     const DriveInfo* drive = DriveOf(fullPath);
     if (!drive || fullPath.size() > kMaxPathBytes) return false;
     struct stat st;
-    if (LookUpPath(fullPath, hostPath, &st) != PathLookup::kNoFolder) return true;
+    PathLookup lookup = LookUpPath(fullPath, hostPath, &st);
+    if (lookup == PathLookup::kFound || lookup == PathLookup::kMissing) return true;
     return WalkMissing(*drive, fullPath, hostPath);
 }
 
@@ -309,6 +321,7 @@ HostAt HostAtOf(const std::string& hostPath) {
 void ForgetHostPaths() {
     gFolders.clear();
     gKeyOfHostDir.clear();
+    ForgetDriveRoots();
 }
 
 }  // namespace host

@@ -129,7 +129,8 @@ int BalanceFd() {
     if (gFile.fd >= 0 && (gFile.path != path || gFile.owner != getpid()))
         CloseBalanceFile();  // another machine, or a child process's copies of the parent's
     if (gFile.fd < 0) {
-        gFile.fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        // The machine's own file: a link in its place is never written through.
+        gFile.fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
         gFile.path = path;
         gFile.owner = getpid();
     }

@@ -1,6 +1,8 @@
 // Copying, deleting and renaming files, with the checks Windows makes itself:
 // attributes, files held open (file_sharing.h) and the drives' free space
-// (disk_space.h), all the machine's own state rather than the host's.
+// (disk_space.h), all the machine's own state rather than the host's. Only
+// regular files are copied, read and written through the drive_files.h
+// calls: a link that leads out of its drive is neither a source nor a target.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "kernel/disk_space.h"
 #include "kernel/file_sharing.h"
@@ -31,7 +34,17 @@ bool Resolve(LPCSTR path, std::string* full, std::string* hostPath) {
 bool ParentIsDirectory(const std::string& hostPath) {
     size_t slash = hostPath.rfind('/');
     struct stat st;
-    return slash != std::string::npos && stat(hostPath.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return slash != std::string::npos && host::StatInDrive(hostPath.substr(0, slash), &st) == 0 &&
+           S_ISDIR(st.st_mode);
+}
+
+// The error for a path that a lookup did not find as a file.
+DWORD LookupError(host::PathLookup lookup) {
+    switch (lookup) {
+        case host::PathLookup::kNoFolder: return ERROR_PATH_NOT_FOUND;
+        case host::PathLookup::kDenied: return ERROR_ACCESS_DENIED;
+        default: return ERROR_FILE_NOT_FOUND;
+    }
 }
 
 // The error for a file that is not there: its directory may be missing too.
@@ -91,26 +104,15 @@ mode_t CreatedMode() {
     return mode;
 }
 
-// Writes the copy over the host file at `target`, whose mode is `targetMode`
-// (as made, for a new file); false with errno set.
-bool WriteCopy(const std::string& sourceHost, const struct stat& source, const host::HostAt& targetAt,
-               mode_t targetMode) {
-    int in = open(sourceHost.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
-    int out = openat(targetAt.dir, targetAt.name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-        int error = errno;
-        close(in);
-        errno = error;
-        return false;
-    }
+// Copies the open source, whose status is `source`, into the open target,
+// whose mode is `targetMode` (as made, for a new file); false with errno set.
+bool WriteCopy(int in, const struct stat& source, int out, mode_t targetMode) {
     // The copy carries the source's attributes and last write time, as on Windows.
     struct timespec times[2] = {{0, UTIME_NOW}, source.st_mtim};
     bool ok = CopyData(in, out, (unsigned long long)source.st_size) &&
               ((targetMode & 07777) == (source.st_mode & 07777) || fchmod(out, source.st_mode & 07777) == 0) &&
               futimens(out, times) == 0;
     int error = errno;
-    close(in);
     ok = close(out) == 0 && ok;
     errno = error;
     return ok;
@@ -124,35 +126,50 @@ BOOL CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists) {
     if (!existingFile || !newFile) return Fail(ERROR_INVALID_PARAMETER);
     if (!host::FullWindowsPath(existingFile, &sourceFull)) return Fail(ERROR_PATH_NOT_FOUND);
     host::PathLookup lookup = host::LookUpPath(sourceFull, &sourceHost, &source);
-    if (lookup != host::PathLookup::kFound)
-        return Fail(lookup == host::PathLookup::kNoFolder ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
-    if (S_ISDIR(source.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+    if (lookup != host::PathLookup::kFound) return Fail(LookupError(lookup));
+    // A folder, a link that leads out of its drive, a FIFO, socket or device.
+    if (!S_ISREG(source.st_mode)) return Fail(ERROR_ACCESS_DENIED);
     if (!host::MayOpen(sourceHost, host::kAccessRead, host::kShareRead)) return Fail(ERROR_SHARING_VIOLATION);
 
     if (!host::FullWindowsPath(newFile, &targetFull)) return Fail(ERROR_PATH_NOT_FOUND);
     if (EndsInBackslash(targetFull)) return Fail(ERROR_INVALID_NAME);
     lookup = host::LookUpPath(targetFull, &targetHost, &target);
-    if (lookup == host::PathLookup::kNoFolder) return Fail(ERROR_PATH_NOT_FOUND);
+    if (lookup == host::PathLookup::kNoFolder || lookup == host::PathLookup::kDenied) return Fail(LookupError(lookup));
     bool exists = lookup == host::PathLookup::kFound;
     if (exists) {
         if (failIfExists) return Fail(ERROR_FILE_EXISTS);
-        if (S_ISDIR(target.st_mode) || IsReadOnly(target) || IsHidden(target)) return Fail(ERROR_ACCESS_DENIED);
+        if (!S_ISREG(target.st_mode) || IsReadOnly(target) || IsHidden(target)) return Fail(ERROR_ACCESS_DENIED);
         // The source is open for reading, sharing reading only: a copy onto
         // itself meets that.
         if (target.st_dev == source.st_dev && target.st_ino == source.st_ino) return Fail(ERROR_SHARING_VIOLATION);
         if (!host::MayOpen(targetHost, host::kAccessWrite, 0)) return Fail(ERROR_SHARING_VIOLATION);
     }
+    // The target's folder, taken right after its lookup.
+    host::NameInDrive targetName(targetHost);
+    if (!targetName.ok()) return Fail(host::LeadsOut(errno) ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
 
+    // The source is opened before the target is touched: a source that
+    // cannot be read leaves the target as it was.
+    int in = host::OpenInDrive(sourceHost, O_RDONLY);
+    if (in < 0 || fstat(in, &source) != 0) {
+        if (in >= 0) close(in);
+        return Fail(ERROR_ACCESS_DENIED);
+    }
     // The space is taken before a byte is written: a copy that does not fit
     // leaves the drive as it was.
     char drive = targetFull[0];
     unsigned long long oldSize = exists ? (unsigned long long)target.st_size : 0;
-    if (!host::ChargeFileSize(drive, oldSize, (unsigned long long)source.st_size)) return Fail(ERROR_DISK_FULL);
-    host::HostAt targetAt = host::HostAtOf(targetHost);
-    if (!WriteCopy(sourceHost, source, targetAt, exists ? target.st_mode : CreatedMode())) {
-        DWORD error = host::ErrnoToError(errno);
-        unlinkat(targetAt.dir, targetAt.name, 0);  // never a part of a file left as a copy
-        host::ChargeFileSize(drive, (unsigned long long)source.st_size, 0);
+    if (!host::ChargeFileSize(drive, oldSize, (unsigned long long)source.st_size)) {
+        close(in);
+        return Fail(ERROR_DISK_FULL);
+    }
+    int out = targetName.Open(O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    bool written = out >= 0 && WriteCopy(in, source, out, exists ? target.st_mode : CreatedMode());
+    DWORD error = host::ErrnoToError(errno);
+    close(in);
+    if (!written) {
+        if (out >= 0) unlinkat(targetName.dir(), targetName.name(), 0);  // never a part of a file left as a copy
+        host::ChargeFileSize(drive, (unsigned long long)source.st_size, out >= 0 ? 0 : oldSize);
         return Fail(error);
     }
     if (!exists) host::NoteHostNameMade(targetHost);
@@ -165,13 +182,15 @@ BOOL DeleteFileA(LPCSTR fileName) {
     if (!fileName || !host::FullWindowsPath(fileName, &full)) return Fail(ERROR_PATH_NOT_FOUND);
     if (EndsInBackslash(full)) return Fail(ERROR_INVALID_NAME);
     host::PathLookup lookup = host::LookUpPath(full, &hostPath, &st);
-    if (lookup != host::PathLookup::kFound)
-        return Fail(lookup == host::PathLookup::kNoFolder ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
+    if (lookup != host::PathLookup::kFound) return Fail(LookupError(lookup));
     if (S_ISDIR(st.st_mode) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
     // A file open without FILE_SHARE_DELETE cannot be deleted.
     if (!host::MayOpen(hostPath, host::kAccessDelete, kShareAll)) return Fail(ERROR_SHARING_VIOLATION);
-    if (unlink(hostPath.c_str()) != 0) return Fail(host::ErrnoToError(errno));
-    if (st.st_nlink <= 1) host::ChargeFileSize(full[0], (unsigned long long)st.st_size, 0);
+    // The name goes, whatever a link of that name leads to.
+    host::NameInDrive name(hostPath);
+    if (!name.ok() || unlinkat(name.dir(), name.name(), 0) != 0)
+        return Fail(host::ErrnoToError(errno));
+    if (S_ISREG(st.st_mode) && st.st_nlink <= 1) host::ChargeFileSize(full[0], (unsigned long long)st.st_size, 0);
     return TRUE;
 }
 
@@ -183,12 +202,14 @@ BOOL MoveFileExA(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
     struct stat source, target;
     if (!existingFile || !newFile) return Fail(ERROR_INVALID_PARAMETER);
     if (!Resolve(existingFile, &sourceFull, &sourceHost)) return Fail(ERROR_PATH_NOT_FOUND);
-    if (lstat(sourceHost.c_str(), &source) != 0) return Fail(MissingError(sourceHost));
+    if (host::LstatInDrive(sourceHost, &source) != 0)
+        return Fail(host::LeadsOut(errno) ? ERROR_ACCESS_DENIED : MissingError(sourceHost));
     if (!host::MayOpen(sourceHost, host::kAccessDelete, kShareAll)) return Fail(ERROR_SHARING_VIOLATION);
     if (!Resolve(newFile, &targetFull, &targetHost)) return Fail(ERROR_PATH_NOT_FOUND);
     if (EndsInBackslash(targetFull)) return Fail(ERROR_INVALID_NAME);
 
-    bool exists = lstat(targetHost.c_str(), &target) == 0;
+    bool exists = host::LstatInDrive(targetHost, &target) == 0;
+    if (!exists && host::LeadsOut(errno)) return Fail(ERROR_ACCESS_DENIED);
     if (exists && target.st_dev == source.st_dev && target.st_ino == source.st_ino) {
         // The same file under another case of its name: the new name is taken as written.
         std::string name;
@@ -207,10 +228,13 @@ BOOL MoveFileExA(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
         if (!(flags & MOVEFILE_COPY_ALLOWED)) return Fail(ERROR_NOT_SAME_DEVICE);
         if (S_ISDIR(source.st_mode)) return Fail(ERROR_ACCESS_DENIED);
         if (!CopyFileA(sourceFull.c_str(), targetFull.c_str(), FALSE)) return FALSE;
-        if (IsReadOnly(source)) chmod(sourceHost.c_str(), source.st_mode | 0200);
+        if (IsReadOnly(source)) host::ChmodInDrive(sourceHost, (source.st_mode | 0200) & 07777);
         return DeleteFileA(sourceFull.c_str());
     }
-    if (rename(sourceHost.c_str(), targetHost.c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
+    // Names are renamed, never what a link of either name leads to.
+    host::NameInDrive from(sourceHost), to(targetHost);
+    if (!from.ok() || !to.ok() || renameat(from.dir(), from.name(), to.dir(), to.name()) != 0)
+        return Fail(ERROR_ACCESS_DENIED);
     host::NoteHostNameMade(targetHost);
     if (exists && target.st_nlink <= 1) host::ChargeFileSize(targetFull[0], (unsigned long long)target.st_size, 0);
     return TRUE;

@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "kernel/state_file.h"
 
@@ -68,7 +69,7 @@ bool ChangeLocks(Change change) {
 bool LockFile(const std::string& windowsPath) {
     std::string hostPath;
     struct stat st;
-    if (!HostPathOf(windowsPath, &hostPath) || stat(hostPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (!HostPathOf(windowsPath, &hostPath) || StatInDrive(hostPath, &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     return ChangeLocks([&](std::set<std::string>& locked) {
         locked.insert(hostPath);

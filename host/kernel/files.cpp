@@ -1,8 +1,11 @@
 // File and directory calls over the machine's drives. Windows semantics are
 // the layer's own: the read-only attribute is kept in the host file's write
 // bits and checked here, since tests run as root; the hidden attribute is the
-// host file's sticky bit, which Linux ignores on files.
+// host file's sticky bit, which Linux ignores on files. A link that leads out
+// of its drive is listed as an empty file; what is below or behind it is
+// refused (ERROR_ACCESS_DENIED), and deleting it deletes the link alone.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "core/wildcard.h"
 #include "kernel/disk_space.h"
@@ -60,7 +64,7 @@ void FillFindData(const std::string& name, const struct stat& st, const std::str
                   const std::string& hostName, WIN32_FIND_DATAA* data) {
     memset(data, 0, sizeof *data);
     data->dwFileAttributes = AttributesOf(st);
-    unsigned long long size = S_ISDIR(st.st_mode) ? 0 : (unsigned long long)st.st_size;
+    unsigned long long size = S_ISREG(st.st_mode) ? (unsigned long long)st.st_size : 0;
     data->nFileSizeLow = (DWORD)size;
     data->nFileSizeHigh = (DWORD)(size >> 32);
     // Windows time: 100 ns ticks since 1601.
@@ -87,13 +91,6 @@ bool EndsInSeparator(const std::string& full) {
 }
 
 using host::ErrnoToError;
-
-bool HostParentExists(const std::string& hostPath) {
-    size_t slash = hostPath.rfind('/');
-    if (slash == std::string::npos) return false;
-    struct stat st;
-    return stat(hostPath.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // Characters Windows refuses in a file name.
 bool IsValidName(const std::string& name) {
@@ -129,7 +126,12 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
     if (!wildcards) {
         std::string hostPath;
         struct stat st;
-        if (host::LookUpPath(full, &hostPath, &st) == host::PathLookup::kFound) {
+        host::PathLookup lookup = host::LookUpPath(full, &hostPath, &st);
+        if (lookup == host::PathLookup::kDenied) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (lookup == host::PathLookup::kFound) {
             std::string name932;
             size_t slash = hostPath.rfind('/');
             if (!host::Utf8ToCp932(hostPath.substr(slash + 1), &name932)) name932 = pattern;
@@ -137,7 +139,7 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
             FillFindData(name932, st, hostPath.substr(0, slash), hostPath.substr(slash + 1),
                          &state->matches.back());
         }
-    } else if (DIR* dir = opendir(hostDir.c_str())) {
+    } else if (DIR* dir = host::OpenFolderInDrive(hostDir)) {
         bool atRoot = directory.size() == 3;
         while (struct dirent* entry = readdir(dir)) {
             std::string name = entry->d_name;
@@ -146,11 +148,14 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
             if (!host::Utf8ToCp932(name, &name932)) continue;
             if (!host::MatchWildcard(pattern, name932)) continue;
             struct stat st;
-            if (stat((hostDir + "/" + name).c_str(), &st) != 0) continue;
+            if (host::LookAtName(dirfd(dir), entry->d_name, hostDir + "/" + name, &st) != 0) continue;
             state->matches.emplace_back();
             FillFindData(name932, st, hostDir, name, &state->matches.back());
         }
         closedir(dir);
+    } else if (host::LeadsOut(errno)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
     }
     if (state->matches.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
@@ -207,16 +212,17 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
+    host::NameInDrive name(hostPath);
+    if (!name.ok()) {
+        SetLastError(host::LeadsOut(errno) ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
     struct stat st;
-    if (stat(hostPath.c_str(), &st) == 0) {
+    if (fstatat(name.dir(), name.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         SetLastError(ERROR_ALREADY_EXISTS);
         return FALSE;
     }
-    if (!HostParentExists(hostPath)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
-    if (mkdir(hostPath.c_str(), 0755) != 0) {
+    if (mkdirat(name.dir(), name.name(), 0755) != 0) {
         SetLastError(ErrnoToError(errno));
         return FALSE;
     }
@@ -230,16 +236,17 @@ BOOL RemoveDirectoryA(LPCSTR path) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
+    host::NameInDrive name(hostPath);
     struct stat st;
-    if (stat(hostPath.c_str(), &st) != 0) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
+    if (!name.ok() || host::LookAtName(name.dir(), name.name(), hostPath, &st) != 0) {
+        SetLastError(host::LeadsOut(errno) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
     if (!S_ISDIR(st.st_mode)) {
         SetLastError(267 /* ERROR_DIRECTORY */);
         return FALSE;
     }
-    if (rmdir(hostPath.c_str()) != 0) {
+    if (unlinkat(name.dir(), name.name(), AT_REMOVEDIR) != 0) {
         SetLastError(ErrnoToError(errno));
         return FALSE;
     }
@@ -247,14 +254,14 @@ BOOL RemoveDirectoryA(LPCSTR path) {
 }
 
 DWORD GetFileAttributesA(LPCSTR fileName) {
-    std::string hostPath;
+    std::string full, hostPath;
     struct stat st;
-    if (!fileName || !host::HostPathOf(fileName, &hostPath)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    if (stat(hostPath.c_str(), &st) != 0) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
+    host::PathLookup lookup = host::PathLookup::kNoFolder;
+    if (fileName && host::FullWindowsPath(fileName, &full)) lookup = host::LookUpPath(full, &hostPath, &st);
+    if (lookup != host::PathLookup::kFound) {
+        SetLastError(lookup == host::PathLookup::kDenied    ? ERROR_ACCESS_DENIED
+                     : lookup == host::PathLookup::kMissing ? ERROR_FILE_NOT_FOUND
+                                                            : ERROR_PATH_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
     }
     return AttributesOf(st);
@@ -264,15 +271,20 @@ DWORD GetFileAttributesA(LPCSTR fileName) {
 BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
     std::string full, hostPath;
     struct stat st;
-    if (!fileName || !host::FullWindowsPath(fileName, &full) ||
-        host::LookUpPath(full, &hostPath, &st) != host::PathLookup::kFound) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
+    host::PathLookup lookup = host::PathLookup::kNoFolder;
+    if (fileName && host::FullWindowsPath(fileName, &full)) lookup = host::LookUpPath(full, &hostPath, &st);
+    if (lookup != host::PathLookup::kFound || S_ISLNK(st.st_mode)) {
+        SetLastError(lookup == host::PathLookup::kMissing || lookup == host::PathLookup::kNoFolder
+                         ? ERROR_FILE_NOT_FOUND
+                         : ERROR_ACCESS_DENIED);
         return FALSE;
     }
     if (S_ISDIR(st.st_mode)) return TRUE;
     mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & ~0222) : (st.st_mode | 0200);
     mode = (attributes & FILE_ATTRIBUTE_HIDDEN) ? (mode | S_ISVTX) : (mode & ~S_ISVTX);
-    return mode == st.st_mode || chmod(hostPath.c_str(), mode) == 0;
+    if (mode == st.st_mode || host::ChmodInDrive(hostPath, mode & 07777) == 0) return TRUE;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
 }
 
 DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
@@ -294,7 +306,7 @@ BOOL SetCurrentDirectoryA(LPCSTR path) {
     std::string full, hostPath;
     struct stat st;
     if (!path || !host::FullWindowsPath(path, &full) || !host::MapToHost(full, &hostPath) ||
-        stat(hostPath.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        host::StatInDrive(hostPath, &st) != 0 || !S_ISDIR(st.st_mode)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }

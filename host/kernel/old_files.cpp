@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/codepage.h"
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "kernel/disk_space.h"
 #include "kernel/file_sharing.h"
@@ -107,19 +108,21 @@ HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT openBuffer, UINT style) {
     int access = (style & OF_CREATE) ? (AccessOf(style) | host::kAccessWrite) : AccessOf(style);
     int share = ShareOf(style);
     struct stat st;
-    bool exists = stat(hostPath.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) return fail(ERROR_ACCESS_DENIED);
+    bool exists = host::StatInDrive(hostPath, &st) == 0;
+    // A link that leads out of its drive, a folder, FIFO, socket or device.
+    if ((!exists && host::LeadsOut(errno)) || (exists && !S_ISREG(st.st_mode))) return fail(ERROR_ACCESS_DENIED);
     if (!exists && !(style & OF_CREATE)) {
         size_t slash = hostPath.rfind('/');
         struct stat parent;
-        bool parentExists = stat(hostPath.substr(0, slash).c_str(), &parent) == 0 && S_ISDIR(parent.st_mode);
+        bool parentExists =
+            host::StatInDrive(hostPath.substr(0, slash), &parent) == 0 && S_ISDIR(parent.st_mode);
         return fail(parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
     }
     if (exists && (access & host::kAccessWrite) && !(st.st_mode & 0222)) return fail(ERROR_ACCESS_DENIED);
     if (exists && !host::MayOpen(hostPath, access, share)) return fail(ERROR_SHARING_VIOLATION);
 
     int flags = O_CLOEXEC | ((style & OF_CREATE) ? (O_RDWR | O_CREAT | O_TRUNC) : OpenFlagsOf(access));
-    int fd = open(hostPath.c_str(), flags, 0644);
+    int fd = host::OpenInDrive(hostPath, flags, 0644);
     if (fd < 0) return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
     if ((style & OF_CREATE) && exists) host::ChargeFileSize(full[0], (unsigned long long)st.st_size, 0);
     if (style & OF_EXIST) {  // opened to see that it can be, and closed again

@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "core/codepage.h"
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "kernel/file_sharing.h"
 #include "kernel/short_names.h"
-#include "kernel/state_file.h"
 
 namespace host {
 
@@ -99,7 +99,7 @@ std::string WithoutPrefix(const std::string& name) {
 bool Exists(const std::string& windowsPath) {
     std::string hostPath;
     struct stat st;
-    return HostPathOf(windowsPath, &hostPath) && lstat(hostPath.c_str(), &st) == 0;
+    return HostPathOf(windowsPath, &hostPath) && LstatInDrive(hostPath, &st) == 0;
 }
 
 // Why an action failed, when it is that a path names no file: longer than
@@ -146,7 +146,8 @@ void ProcessWininit(std::vector<std::string>* actions, bool* ok) {
     std::string windowsDir = Config().windowsDir;
     std::string ini = windowsDir + "\\WININIT.INI", hostPath;
     if (!HostPathOf(ini, &hostPath) || !Exists(ini)) return;
-    std::string text = ReadStateFile(hostPath);
+    std::string text;
+    ReadDriveFile(hostPath, &text);
     size_t eof = text.find('\x1A');  // the end-of-file mark of older text files
     if (eof != std::string::npos) text.resize(eof);
     bool inRename = false;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "kernel/state_file.h"
 #include "windows_host.h"
@@ -173,7 +174,7 @@ const DirNames& ComputeDirectory(const std::string& hostDir) {
         std::string hostName, name932, sortKey;
     };
     std::vector<Entry> entries;
-    if (DIR* dir = opendir(hostDir.c_str())) {
+    if (DIR* dir = OpenFolderInDrive(hostDir)) {
         while (struct dirent* entry = readdir(dir)) {
             std::string hostName = entry->d_name, name932;
             if (hostName == "." || hostName == ".." || Unstorable(hostName)) continue;
@@ -278,7 +279,7 @@ bool LongNameOfShort(const std::string& hostDir, const std::string& name932, std
         if (!names) continue;
         auto found = names->longOf.find(wanted);
         struct stat st;
-        if (found != names->longOf.end() && lstat((hostDir + "/" + found->second).c_str(), &st) == 0) {
+        if (found != names->longOf.end() && LstatInDrive(hostDir + "/" + found->second, &st) == 0) {
             *hostName = found->second;
             return true;
         }
@@ -308,7 +309,7 @@ DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
         prefix += (i ? "\\" : "") + levels[i];
         std::string hostPath;
         struct stat st;
-        if (!host::MapToHost(prefix, &hostPath) || lstat(hostPath.c_str(), &st) != 0) {
+        if (!host::MapToHost(prefix, &hostPath) || host::LstatInDrive(hostPath, &st) != 0) {
             SetLastError(ERROR_FILE_NOT_FOUND);
             return 0;
         }

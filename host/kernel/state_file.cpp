@@ -47,7 +47,7 @@ FileStamp StampOf(const struct stat& st) {
 }
 
 int ReadWholeFile(const std::string& path, std::string* text, struct stat* st) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return errno;
     struct stat own;
     if (!st) st = &own;
@@ -95,7 +95,7 @@ int ReplaceWholeFile(const std::string& path, const std::string& text, mode_t mo
 bool ReplaceStateFile(const std::string& path, const std::string& text) { return ReplaceWholeFile(path, text) == 0; }
 
 StateLock::StateLock(const std::string& lockPath, Mode mode) : owned_(true) {
-    fd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    fd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd_ >= 0 && !Lock(mode)) {
         close(fd_);
         fd_ = -1;

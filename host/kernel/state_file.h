@@ -2,7 +2,8 @@
 // version of a file was read, a whole-file read, a whole-file replace that
 // readers never see half done, a lock held while a file is read, changed and
 // written, and the record of a state file that could not be read. Such a file
-// is never written over: the calls that need it fail, and winbox stops.
+// is never written over: the calls that need it fail, and winbox stops. A
+// state file is the machine's own: a link in its place is never followed.
 #pragma once
 
 #include <sys/stat.h>

@@ -1,8 +1,14 @@
 #include "process/program_file.h"
 
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "process/run_scope.h"
 #include "windows_host.h"
@@ -16,13 +22,33 @@ namespace {
 StartedProgram gStarted;     // the start waiting for the current run to end
 bool gHasStarted = false;    // whether gStarted holds one
 
+// How much of a file is looked at for the signature: the program file is
+// far smaller, and a file of any size is never read whole.
+constexpr size_t kProgramPrefixBytes = 16u << 20;
+
 }  // namespace
 
 bool IsSetupProgramFile(const std::string& hostPath) {
-    std::ifstream in(hostPath, std::ios::binary);
-    if (!in) return false;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return content.find(kSetupProgramSignature) != std::string::npos;
+    int fd = OpenInDrive(hostPath, O_RDONLY);
+    if (fd < 0) return false;
+    // Read a chunk at a time; the tail of the last chunk is kept, so that a
+    // signature across two chunks is found.
+    const size_t signatureLength = strlen(kSetupProgramSignature);
+    std::string window;
+    char chunk[65536];
+    size_t total = 0;
+    bool found = false;
+    while (!found && total < kProgramPrefixBytes) {
+        ssize_t got = read(fd, chunk, std::min(sizeof chunk, kProgramPrefixBytes - total));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        total += (size_t)got;
+        window.append(chunk, (size_t)got);
+        found = window.find(kSetupProgramSignature) != std::string::npos;
+        if (window.size() > signatureLength) window.erase(0, window.size() - signatureLength);
+    }
+    close(fd);
+    return found;
 }
 
 bool WriteProgramStandIn(const std::string& hostPath) {

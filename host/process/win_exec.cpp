@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "process/program_file.h"
 #include "ui/frontend.h"
@@ -33,7 +34,7 @@ std::string DirectoryOf(const std::string& full) {
 bool IsFile(const std::string& full) {
     std::string hostPath;
     struct stat st;
-    return host::MapToHost(full, &hostPath) && stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return host::MapToHost(full, &hostPath) && host::StatInDrive(hostPath, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // Finds a program by the name the command line gives: ".exe" is added to a

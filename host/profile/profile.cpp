@@ -4,8 +4,11 @@
 // program that reads thousands of numbered keys reads the file once.
 // Less than Windows: no mapping of files to the registry (IniFileMapping) and
 // no UTF-16 files; the bytes are code page 932 and are never converted.
+#include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -16,6 +19,7 @@
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "kernel/host_error.h"
 #include "kernel/state_file.h"
@@ -117,16 +121,40 @@ bool FindProfileFile(const char* fileName, std::string* hostPath, struct stat* s
     std::string memoKey = drive->second.hostDir + '\n' + host::UpperAscii932(full);
     auto known = gHostPaths.find(memoKey);
     if (known != gHostPaths.end()) {
-        // Still there: a name maps to the file it named before.
+        // Still there: a name maps to the file it named before (a link that
+        // leads out is no regular file; the file is read confined anyway).
         *hostPath = known->second;
-        if (stat(hostPath->c_str(), st) == 0 && S_ISREG(st->st_mode)) return true;
+        if (host::LookAtName(AT_FDCWD, hostPath->c_str(), *hostPath, st) == 0 && S_ISREG(st->st_mode)) return true;
         gHostPaths.erase(known);
     }
     if (!host::MapToHost(full, hostPath)) return false;
-    if (stat(hostPath->c_str(), st) != 0 || !S_ISREG(st->st_mode)) return false;
+    if (host::StatInDrive(*hostPath, st) != 0 || !S_ISREG(st->st_mode)) return false;
     if (gHostPaths.size() >= kMaxHostPaths) gHostPaths.clear();
     gHostPaths.emplace(memoKey, *hostPath);
     return true;
+}
+
+// Reads a whole regular file of a drive, never through a link out of it; false (errno set) when it cannot.
+bool ReadDriveFile(const std::string& hostPath, std::string* text, struct stat* st) {
+    int fd = host::OpenInDrive(hostPath, O_RDONLY);
+    if (fd < 0) return false;
+    if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
+        close(fd);
+        errno = EISDIR;
+        return false;
+    }
+    text->clear();
+    text->reserve((size_t)st->st_size);
+    char chunk[65536];
+    for (;;) {
+        ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            close(fd);
+            return got == 0;
+        }
+        text->append(chunk, (size_t)got);
+    }
 }
 
 // The parsed file, from the cache while the host file is unchanged; null
@@ -147,7 +175,7 @@ const Profile* OpenProfile(const char* fileName) {
     timespec now;
     clock_gettime(CLOCK_REALTIME_COARSE, &now);
     std::string text;
-    if (host::ReadWholeFile(hostPath, &text, &st) != 0) {
+    if (!ReadDriveFile(hostPath, &text, &st)) {
         gCache.erase(hostPath);
         return nullptr;
     }
@@ -213,10 +241,55 @@ DWORD CopyDefault(LPCSTR defaultValue, LPSTR buffer, DWORD size) {
     return CopyString(text, buffer, size);
 }
 
+// A temporary file beside a name, made new (never one that is there, nor
+// through a link); -1 with errno set.
+int MakeTemporary(const host::NameInDrive& name, std::string* temporary) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6];
+        if (getrandom(random, sizeof random, 0) != (ssize_t)sizeof random) return -1;
+        *temporary = std::string(name.name()) + "~";
+        static const char kLetters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+        for (unsigned char byte : random) *temporary += kLetters[byte % (sizeof kLetters - 1)];
+        int fd = openat(name.dir(), temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// Writes a file through a temporary one beside it, so readers see the old
+// text or the new one, never a mix. The name is replaced, whatever a link of
+// that name leads to.
+DWORD WriteAtomically(const std::string& hostPath, const std::string& text, mode_t mode) {
+    host::NameInDrive name(hostPath);
+    std::string temporary;
+    int fd = name.ok() ? MakeTemporary(name, &temporary) : -1;
+    if (fd < 0) return host::ErrnoToError(errno);
+    size_t done = 0;
+    int error = 0;
+    while (done < text.size()) {
+        ssize_t wrote = write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            error = errno ? errno : EIO;
+            break;
+        }
+        done += (size_t)wrote;
+    }
+    if (!error && fchmod(fd, mode) != 0) error = errno;
+    if (close(fd) != 0 && !error) error = errno;
+    if (!error && renameat(name.dir(), temporary.c_str(), name.dir(), name.name()) != 0) error = errno;
+    if (error) {
+        unlinkat(name.dir(), temporary.c_str(), 0);
+        return host::ErrnoToError(error);
+    }
+    return ERROR_SUCCESS;
+}
+
 bool HostDirectoryOf(const std::string& hostPath) {
     size_t slash = hostPath.rfind('/');
     struct stat st;
-    return slash != std::string::npos && stat(hostPath.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return slash != std::string::npos && host::StatInDrive(hostPath.substr(0, slash), &st) == 0 &&
+           S_ISDIR(st.st_mode);
 }
 
 }  // namespace
@@ -311,7 +384,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     gCache.erase(hostPath);
     std::string text;
     struct stat st;
-    int readError = host::ReadWholeFile(hostPath, &text, &st);
+    int readError = ReadDriveFile(hostPath, &text, &st) ? 0 : errno;
     bool exists = readError == 0;
     if (!exists && readError != ENOENT) {
         SetLastError(host::ErrnoToError(readError));
@@ -328,9 +401,9 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     }
     std::string edited;
     if (!host::EditProfileText(text, host::TrimNameArgument(section), key, value, &edited)) return TRUE;
-    int writeError = host::ReplaceWholeFile(hostPath, edited, exists ? (st.st_mode & 07777) : 0644);
-    if (writeError != 0) {
-        SetLastError(host::ErrnoToError(writeError));
+    DWORD writeError = WriteAtomically(hostPath, edited, exists ? (st.st_mode & 07777) : 0644);
+    if (writeError != ERROR_SUCCESS) {
+        SetLastError(writeError);
         return FALSE;
     }
     return TRUE;

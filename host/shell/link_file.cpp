@@ -1,9 +1,7 @@
 #include "shell/link_file.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "core/codepage.h"
+#include "core/drive_files.h"
 #include "shell/wide_text.h"
 
 namespace host {
@@ -272,14 +270,12 @@ bool DecodeLinkFile(const std::string& bytes, LinkFile* link, std::string* error
 }
 
 bool ReadLinkFile(const std::string& hostPath, LinkFile* link, std::string* error) {
-    std::ifstream in(hostPath, std::ios::binary);
-    if (!in) {
+    std::string bytes;
+    if (!ReadDriveFile(hostPath, &bytes)) {
         *error = "cannot read the file";
         return false;
     }
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return DecodeLinkFile(bytes.str(), link, error);
+    return DecodeLinkFile(bytes, link, error);
 }
 
 }  // namespace host

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "core/codepage.h"
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "ui/frontend.h"
 #include "windows_host.h"
@@ -41,9 +42,9 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParame
         SetLastError(ERROR_PATH_NOT_FOUND);
         return Result(SE_ERR_PNF);
     }
-    if (stat(hostPath.c_str(), &st) != 0) {
+    if (host::StatInDrive(hostPath, &st) != 0) {
         size_t slash = hostPath.rfind('/');
-        bool folderExists = slash != std::string::npos && stat(hostPath.substr(0, slash).c_str(), &st) == 0;
+        bool folderExists = slash != std::string::npos && host::StatInDrive(hostPath.substr(0, slash), &st) == 0;
         SetLastError(folderExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
         return Result(folderExists ? SE_ERR_FNF : SE_ERR_PNF);
     }

@@ -6,12 +6,12 @@
 
 #include <cctype>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <new>
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/drive_files.h"
 #include "core/machine.h"
 #include "kernel/disk_space.h"
 #include "kernel/file_sharing.h"
@@ -197,8 +197,8 @@ class ShellLink final : public IShellLinkA, public IPersistFile {
         HRESULT result = MapFileName(pszFileName, &full, &hostPath);
         if (FAILED(result)) return result;
         struct stat st;
-        if (stat(hostPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        if (StatInDrive(hostPath, &st) != 0 || !S_ISREG(st.st_mode))
+            return LeadsOut(errno) ? E_ACCESSDENIED : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
         LinkFile loaded;
         std::string error;
         if (!ReadLinkFile(hostPath, &loaded, &error)) return E_FAIL;
@@ -271,10 +271,12 @@ class ShellLink final : public IShellLinkA, public IPersistFile {
         if (levels.empty() || !IsValidFileName(levels.back())) return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
         size_t slash = hostPath.rfind('/');
         struct stat st;
-        if (slash == std::string::npos || stat(hostPath.substr(0, slash).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-        bool exists = stat(hostPath.c_str(), &st) == 0;
-        if (exists && (S_ISDIR(st.st_mode) || !(st.st_mode & 0222))) return E_ACCESSDENIED;
+        if (slash == std::string::npos || StatInDrive(hostPath.substr(0, slash), &st) != 0 || !S_ISDIR(st.st_mode))
+            return LeadsOut(errno) ? E_ACCESSDENIED : HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        bool exists = StatInDrive(hostPath, &st) == 0;
+        // A link that leads out of the drive is never written through.
+        if (!exists && LeadsOut(errno)) return E_ACCESSDENIED;
+        if (exists && (!S_ISREG(st.st_mode) || !(st.st_mode & 0222))) return E_ACCESSDENIED;
         // The file stream opens the file for writing without sharing.
         if (exists && !MayOpen(hostPath, kAccessWrite, 0)) return HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
         unsigned long long oldSize = exists ? (unsigned long long)st.st_size : 0;
@@ -294,11 +296,8 @@ class ShellLink final : public IShellLinkA, public IPersistFile {
 
         std::string bytes = EncodeLinkFile(saved);
         if (!ChargeFileSize(full[0], oldSize, bytes.size())) return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
-        std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
-        if (out) out.write(bytes.data(), (std::streamsize)bytes.size());
-        out.close();
-        if (out) return S_OK;
-        ChargeFileSize(full[0], bytes.size(), 0);
+        if (WriteDriveFile(hostPath, bytes)) return S_OK;
+        ChargeFileSize(full[0], bytes.size(), exists ? oldSize : 0);
         return E_ACCESSDENIED;
     }
 

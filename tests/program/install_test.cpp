@@ -2,8 +2,13 @@
 // uninstall registration, shortcuts for both shells, and Finish.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "app/setup_state.h"
 #include "dde/progman.h"
@@ -107,6 +112,30 @@ TEST_F(InstallTest, FailedCopiesAreReportedAndTheChainGoesOn) {
     EXPECT_EQ(ReadValue("UninstallString"), "\"C:\\Program Files\\Foo\\SETUP.EXE\" /r");
     // The last text says the installation is not whole.
     EXPECT_TRUE(HasLine(u8"text 1008 \"エラーがありました。表示されたファイル等は入っていません。\"")) << Transcript();
+}
+
+// The media's links that lead out are no sources, and a link already in the
+// destination that leads out of the machine is never written through.
+TEST_F(InstallTest, LinksOutOfTheMediaOrTheMachineAreNeitherReadNorWritten) {
+    std::string outside = machineDir_ + "/outside";
+    ASSERT_EQ(mkdir(outside.c_str(), 0755), 0);
+    std::ofstream(outside + "/OUTSIDE.TXT", std::ios::binary) << "outside";
+    std::ofstream(outside + "/TARGET.EXE", std::ios::binary) << "another program";
+    ASSERT_EQ(symlink(outside.c_str(), Host("D:\\MEDIA\\HOST").c_str()), 0);
+    ASSERT_EQ(symlink((outside + "/OUTSIDE.TXT").c_str(), Host("D:\\MEDIA\\LINK.TXT").c_str()), 0);
+    ASSERT_TRUE(CreateDirectoryA("C:\\Program Files\\Foo", nullptr));
+    ASSERT_EQ(symlink((outside + "/TARGET.EXE").c_str(), Host("C:\\Program Files\\Foo\\FOO.EXE").c_str()), 0);
+    Settings(std::string(kSampleSettings) + "3=HOST\\OUTSIDE.TXT\r\n4=LINK.TXT\r\n");
+    EXPECT_EQ(Run("press next\npress next\nanswer ok\nanswer ok\nanswer ok\npress finish\n"), 1);
+    EXPECT_EQ(Lines("messagebox"), ErrorBox(u8"FOO.EXE のコピーに失敗しました。") +
+                                       ErrorBox(u8"HOST\\OUTSIDE.TXT のコピーに失敗しました。") +
+                                       ErrorBox(u8"LINK.TXT のコピーに失敗しました。"));
+    std::ifstream in(outside + "/TARGET.EXE", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "another program");
+    EXPECT_FALSE(Exists("C:\\Program Files\\Foo\\HOST\\OUTSIDE.TXT"));
+    EXPECT_FALSE(Exists("C:\\Program Files\\Foo\\LINK.TXT"));
+    EXPECT_TRUE(Exists("C:\\Program Files\\Foo\\DATA\\A.DAT"));
 }
 
 TEST_F(InstallTest, DestinationsThatDoNotFitAreReportedNotCut) {

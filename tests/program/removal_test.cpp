@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "app/setup_state.h"
 #include "platform.h"
@@ -93,6 +96,27 @@ TEST_F(RemovalTest, CancelAtAnyDepthStopsTheWholeWalk) {
     EXPECT_EQ(Transcript().find("messagebox", Transcript().find("answer=cancel")), std::string::npos)
         << Transcript();
     EXPECT_TRUE(Exists("C:\\APP\\SUB\\A.TXT") && Exists("C:\\APP\\SUB\\B.TXT") && Exists("C:\\APP\\Z.TXT"));
+}
+
+// A link the walk finds that leads out of the drive is a file to the walk:
+// asked about and deleted itself, never gone into or written through.
+TEST_F(RemovalTest, LinksOutOfTheDriveGoThemselvesAndWhatTheyReachStays) {
+    std::string outside = machineDir_ + "/outside";
+    ASSERT_EQ(mkdir(outside.c_str(), 0755), 0);
+    std::ofstream(outside + "/OUTSIDE.TXT", std::ios::binary) << "not the product's";
+    std::ofstream(outside + "/INNER.TXT", std::ios::binary) << "nor this";
+    ASSERT_EQ(symlink((outside + "/OUTSIDE.TXT").c_str(), Host("C:\\APP\\LINK.TXT").c_str()), 0);
+    ASSERT_EQ(symlink(outside.c_str(), Host("C:\\APP\\LINKDIR").c_str()), 0);
+    Script("answer yes\nanswer yes\nanswer yes\nanswer yes\n");
+    EXPECT_TRUE(RemoveDirectoryTree("C:\\APP\\")) << Transcript();
+    EXPECT_FALSE(Exists("C:\\APP"));
+    for (const char* name : {"LINK.TXT", "LINKDIR"})
+        EXPECT_NE(Transcript().find(Question(std::string("C:\\\\APP\\\\") + name) + "yes"), std::string::npos) << name;
+    std::ifstream in(outside + "/OUTSIDE.TXT", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "not the product's");
+    struct stat st;
+    EXPECT_EQ(stat((outside + "/INNER.TXT").c_str(), &st), 0);
 }
 
 TEST_F(RemovalTest, AReadOnlyFileIsSkippedAndItsDirectoryStays) {

@@ -30,7 +30,7 @@ run_box reboot
 expect_line "$out" "cannot delete $deep (longer than a Windows path)"
 [ -z "$err" ] || fail "reboot of a pending deletion: $err"
 
-box init --delayed-delete no
+box init --force --delayed-delete no
 printf '[Rename]\r\nNUL=%s\r\nC:\\NEW=%s\r\n' "$deep" "$deep" > "$(box path 'C:\WINDOWS\WININIT.INI')"
 run_box reboot
 [ "$status" = 1 ] || fail "reboot of WININIT.INI: exit code $status"

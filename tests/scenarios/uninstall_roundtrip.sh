@@ -19,7 +19,7 @@ snapshot() {
 
 round_trip() {
   local shell=$1 delayed=$2
-  box init --shell "$shell" --delayed-delete "$delayed"
+  box init --force --shell "$shell" --delayed-delete "$delayed"
   box mount D: "$WORK/media"
   if [ "$delayed" = no ]; then
     # Another program's pending rename, in a file ending in the DOS end-of-file mark.

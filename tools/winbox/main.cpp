@@ -80,9 +80,21 @@ bool ParseNumber(const std::string& value, unsigned long long* out) {
 
 namespace {
 
+// Removes a flag from the arguments; true when it was there.
+bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == name) {
+            args.erase(args.begin() + i);
+            return true;
+        }
+    }
+    return false;
+}
+
 int Init(std::vector<std::string> args) {
     host::MachineConfig config;
     std::string value;
+    bool force = TakeFlag(args, "--force");
     if (TakeOption(args, "--shell", &value) && !ParseChoice(value, "new", "old", &config.newShell))
         return Fail("--shell takes new or old");
     if (TakeOption(args, "--delayed-delete", &value) && !ParseChoice(value, "yes", "no", &config.delayedDelete))
@@ -94,7 +106,11 @@ int Init(std::vector<std::string> args) {
         return Fail("--free-mb takes a number");
     if (!args.empty()) return Fail("init: unexpected " + args[0]);
     config.drives['C'].freeMb = freeMb;
-    if (!host::InitMachine(gMachine, config)) return Fail("cannot make a machine in " + gMachine);
+    // A machine is made afresh only when asked: its files and registry go.
+    if (!force && host::HoldsMachine(gMachine))
+        return Fail(gMachine + " holds a machine already (init --force makes it afresh)");
+    std::string error;
+    if (!host::InitMachine(gMachine, config, &error)) return Fail(error);
     return 0;
 }
 
@@ -212,7 +228,8 @@ int Stub(std::vector<std::string> args) {
 }
 
 const CommandRegistration kInit("init", Init,
-                               "init [--shell new|old] [--delayed-delete yes|no] [--progman on|off] [--free-mb N]");
+                               "init [--force] [--shell new|old] [--delayed-delete yes|no] [--progman on|off] "
+                               "[--free-mb N]   (--force makes an existing machine afresh)");
 const CommandRegistration kStub("stub", Stub, "stub HOSTFILE   (a stand-in program file the machine runs as the setup program)");
 const CommandRegistration kMount("mount", Mount, "mount D: HOSTDIR [--free-mb N]");
 const CommandRegistration kRun("run", RunProgramCommand, "run [--script FILE] PATH [COMMAND-LINE]");
@@ -258,7 +275,9 @@ int main(int argc, char** argv) {
         if (name != entry.name) continue;
         // Every command but those that make files of their own needs the machine.
         if (name == "init" || name == "stub") return entry.command(args);
-        if (!host::OpenMachine(gMachine)) return Fail("no machine in " + gMachine + " (run winbox init)");
+        std::string error;
+        if (!host::OpenMachine(gMachine, &error))
+            return Fail(error.empty() ? "no machine in " + gMachine + " (run winbox init)" : error);
         ReadMachineState();
         int code = host::DamagedStateFile().empty() ? entry.command(args) : 0;
         return StopIfStateDamaged(code);
