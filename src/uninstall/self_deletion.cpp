@@ -63,7 +63,9 @@ BOOL AppendToFile(const char* file, const char* text) {
 // True when the file exists, can be opened for writing, and holds no
 // end-of-file mark before its last byte: the restart never reads past such a
 // mark, so a section moved behind it would be lost, and cutting the mark out
-// would carry out text that was never meant to run.
+// would carry out text that was never meant to run. Nor a null byte: the
+// section is read as strings that end in one, so a line holding it would be
+// written back as two.
 BOOL CanAppendTo(const char* file) {
     OFSTRUCT info;
     HFILE handle = OpenFile(file, &info, OF_READWRITE);
@@ -79,6 +81,7 @@ BOOL CanAppendTo(const char* file) {
         }
         const char* mark = static_cast<const char*>(memchr(chunk, kEndOfFileMark, read));
         if (mark && offset + (mark - chunk) < size - 1) clean = FALSE;
+        if (memchr(chunk, 0, read)) clean = FALSE;
         offset += (LONG)read;
     }
     _lclose(handle);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <ostream>
+#include <sstream>
 #include <streambuf>
 
 #include "core/machine.h"
@@ -83,6 +84,13 @@ void WriteHostFile(const std::string& hostPath, const std::string& bytes) {
     out << bytes;
     out.close();
     if (!out) Fail("cannot write " + hostPath);
+}
+
+std::string ReadHostFile(const std::string& hostPath) {
+    std::ifstream in(hostPath, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 void EmptyHostFolder(const std::string& hostDir) {

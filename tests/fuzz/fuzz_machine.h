@@ -20,6 +20,8 @@ const std::string& MachineFolder();
 std::string HostPath(const std::string& windowsPath);
 // Writes bytes to a host file of the machine, made or replaced.
 void WriteHostFile(const std::string& hostPath, const std::string& bytes);
+// The bytes of a host file; empty when there is none.
+std::string ReadHostFile(const std::string& hostPath);
 // Removes everything in a host folder of the machine, keeping the folder.
 void EmptyHostFolder(const std::string& hostDir);
 // The script front end that answers message boxes; set as the front end.

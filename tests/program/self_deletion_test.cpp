@@ -143,3 +143,18 @@ TEST_F(SelfDeletionTest, AFileWithTextAfterAMarkIsLeftAsItWas) {
         EXPECT_EQ(ReadFile(kWininit), text);
     }
 }
+
+// The section is read as strings that end in a null: a line holding a null
+// byte would come back as two lines, the second one carried out at the
+// restart although it never was a line of its own.
+TEST_F(SelfDeletionTest, AFileWithANullByteIsLeftAsItWas) {
+    const std::string files[] = {
+        std::string("[Rename]\r\nNUL=C:\\OLD.EXE\0C:\\AUTOEXEC.BAT=C:\\OLD.EXE\r\n", 48),
+        std::string("[Other]\r\nX=\0\r\n[Rename]\r\nNUL=C:\\OLD.EXE\r\n", 38),
+    };
+    for (const std::string& text : files) {
+        WriteFile(kWininit, text);
+        ScheduleSelfDeletion(kProgram);
+        EXPECT_EQ(ReadFile(kWininit), text);
+    }
+}
