@@ -1,5 +1,6 @@
 // The settings file: the input is SETUP.INF on the media, read by
-// LoadSettings; then every file and Start-menu entry is resolved, and those
+// LoadSettings (with an earlier installation's uninstall registration when
+// the input has an [Earlier] section with an UninstallString); then every file and Start-menu entry is resolved, and those
 // that fail are reported as the program reports them. A file entry that
 // resolves names a file inside the destination directory.
 #include <cstring>
@@ -63,6 +64,24 @@ void CheckGroupEntry(int n) {
                     "a Start-menu target starts at installDir");
 }
 
+// Registers the earlier installation the input names, if any; returns the
+// key to delete afterwards, or "".
+std::string RegisterEarlierInstallation() {
+    char folder[kProductTextSize], value[1024];
+    GetPrivateProfileStringA("Install", "Folder", "", folder, sizeof folder, setup.settingsPath);
+    DWORD length = GetPrivateProfileStringA("Earlier", "UninstallString", "", value, sizeof value,
+                                            setup.settingsPath);
+    if (!folder[0] || !length) return "";
+    std::string key = std::string(UNINSTALL_KEY) + folder;
+    HKEY handle;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                        &handle, nullptr) != ERROR_SUCCESS)
+        return "";
+    RegSetValueExA(handle, "UninstallString", 0, REG_SZ, (const BYTE*)value, length);  // stored without its zero
+    RegCloseKey(handle);
+    return key;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -78,8 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     strcpy(setup.programFileName, "SETUP.EXE");
     strcpy(setup.settingsFileName, "SETUP.INF");
     strcpy(setup.settingsPath, "D:\\MEDIA\\SETUP.INF");
-    if (!LoadSettings()) return 0;
-    for (int n = -1; n <= setup.fileCount + 1; ++n) CheckFileEntry(n);
-    for (int n = 1; n <= setup.groupCount + 1; ++n) CheckGroupEntry(n);
+    std::string earlier = RegisterEarlierInstallation();
+    if (LoadSettings()) {
+        for (int n = -1; n <= setup.fileCount + 1; ++n) CheckFileEntry(n);
+        for (int n = 1; n <= setup.groupCount + 1; ++n) CheckGroupEntry(n);
+    }
+    if (!earlier.empty()) RegDeleteKeyA(HKEY_LOCAL_MACHINE, earlier.c_str());
     return 0;
 }
