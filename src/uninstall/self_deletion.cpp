@@ -11,11 +11,13 @@ constexpr int kTextLimit = 30000;     // past this the request is abandoned
 constexpr BYTE kEndOfFileMark = 0x1A;
 
 // Appends a line of the section and CR LF. An end-of-file mark read with the
-// line is cut off, since the restart stops reading at it; a line of nothing
-// but the mark is left out.
+// line is cut off, since the restart stops reading at it, and so is a CR
+// right before it, which then ends the restart's last line; a line of
+// nothing but those is left out.
 BOOL AppendSectionLine(char* lines, const char* line) {
     const char* mark = FindCharMb(line, (char)kEndOfFileMark);
     int length = mark ? (int)(mark - line) : (int)strlen(line);
+    if (mark && length > 0 && line[length - 1] == '\r') --length;
     if (length == 0) return TRUE;
     return AppendTextPart(lines, kTextLimit, line, length) && AppendText(lines, kTextLimit, "\r\n");
 }

@@ -66,9 +66,12 @@ void ReadEverything(const std::vector<std::string>& sections) {
     }
 }
 
-// A name a caller can pass: no null inside, no lead byte without its trail.
+// A name a caller can pass and find again: no null inside, no blank at
+// either end (the file's names have none), no lead byte without its trail.
 bool IsWholeName(const std::string& name) {
     if (name.find('\0') != std::string::npos) return false;
+    const char* blanks = " \t\v";
+    if (!name.empty() && (strchr(blanks, name.front()) || strchr(blanks, name.back()))) return false;
     for (size_t i = 0; i < name.size(); ++i)
         if (IsDBCSLeadByte((BYTE)name[i]) && ++i == name.size()) return false;
     return true;

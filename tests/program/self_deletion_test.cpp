@@ -32,6 +32,7 @@ const MarkedFile kMarkedFiles[] = {
     {"rename section last, mark on a line of its own", "[Rename]\r\n" + kOthersLines + "\r\n\x1A", kRenameLast},
     {"rename section last, mark after an LF", "[Rename]\r\n" + kOthersLines + "\n\x1A", kRenameLast},
     {"rename section last, mark right after the value", "[Rename]\r\n" + kOthersLines + "\x1A", kRenameLast},
+    {"rename section last, mark right after a CR", "[Rename]\r\n" + kOthersLines + "\r\x1A", kRenameLast},
     {"another section last, mark on a line of its own",
      "[Rename]\r\n" + kOthersLines + "\r\n[Other]\r\nX=1\r\n\x1A", kRenameFirst},
     {"another section last, mark right after the value",
