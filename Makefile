@@ -3,19 +3,26 @@
 #   make test   builds everything (host and Windows) and runs every test,
 #               SETUP.EXE under Wine included (make test WINE=0 leaves it out)
 #   make dist   cross-compiles dist/SETUP.EXE
+#   make fuzz   runs each fuzz target for FUZZ_SECONDS and grows its corpus
 
 HOST_PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libncurses-dev python3 tmux
 WINDOWS_PACKAGES := g++-mingw-w64-i686 binutils-mingw-w64-i686
+FUZZ_PACKAGES := cmake make clang libclang-rt-14-dev libncurses-dev
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := profile registry script link wininit settings
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 WINE ?= 1
 
-.PHONY: demo test dist host-deps windows-deps wine-deps automation host-tests-windows bench clean
+.PHONY: demo test dist fuzz host-deps windows-deps fuzz-deps wine-deps automation host-tests-windows bench clean
 
 host-deps:
 	@tools/scripts/ensure-packages.sh $(HOST_PACKAGES)
 
 windows-deps:
 	@tools/scripts/ensure-packages.sh $(WINDOWS_PACKAGES)
+
+fuzz-deps:
+	@tools/scripts/ensure-packages.sh $(FUZZ_PACKAGES)
 
 # Wine (32-bit, through the i386 architecture), Xvfb and the ja_JP.UTF-8 locale.
 wine-deps: windows-deps
@@ -58,6 +65,12 @@ demo: host-deps
 	cmake --preset host-release
 	cmake --build build/host-release -j$(JOBS) --target winbox
 	examples/demo.sh build/host-release/winbox
+
+# The fuzz targets (tests/fuzz), built with clang and libFuzzer, one at a time.
+fuzz: fuzz-deps
+	cmake --preset fuzz
+	cmake --build build/fuzz -j$(JOBS)
+	tools/scripts/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 bench: host-deps
 	cmake --preset host-release

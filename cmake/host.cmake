@@ -1,6 +1,11 @@
 # The host build: the program as a library over the host layer, winbox, the
 # tests and the benchmarks.
-if(SETUP_SANITIZE)
+if(SETUP_FUZZ)
+  # Coverage for libFuzzer in every object; the fuzz targets link its runtime.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(SETUP_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
@@ -23,6 +28,11 @@ target_link_libraries(program PUBLIC hostwin)
 # the host layer: link the two as one group.
 add_library(setup_host INTERFACE)
 target_link_libraries(setup_host INTERFACE -Wl,--start-group program hostwin -Wl,--end-group)
+
+if(SETUP_FUZZ)
+  add_subdirectory(tests/fuzz)
+  return()
+endif()
 
 file(GLOB WINBOX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/winbox/*.cpp)
 add_executable(winbox ${WINBOX_SOURCES})

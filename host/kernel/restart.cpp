@@ -9,6 +9,8 @@
 #include "core/machine.h"
 #include "kernel/file_sharing.h"
 #include "kernel/short_names.h"
+#include "kernel/state_file.h"
+#include "profile/profile_text.h"
 
 namespace host {
 
@@ -126,11 +128,6 @@ void RenameAtRestart(const std::string& from, const std::string& to, DWORD flags
     *ok = *ok && renamed;
 }
 
-std::string Trim(const std::string& text) {
-    size_t begin = text.find_first_not_of(" \t"), end = text.find_last_not_of(" \t");
-    return begin == std::string::npos ? std::string() : text.substr(begin, end - begin + 1);
-}
-
 // A full path every level of which is an 8.3 name: all that WININIT.INI's
 // processing understands, since it runs before long names are served.
 bool IsShortPath(const std::string& path) {
@@ -141,7 +138,9 @@ bool IsShortPath(const std::string& path) {
 }
 
 // Carries out WININIT.INI's "[Rename]" section line by line ("NUL=path"
-// deletes, "new=old" renames), then renames the file to WININIT.BAK.
+// deletes, "new=old" renames), then renames the file to WININIT.BAK. Lines
+// are read as the profile calls read them, which the program uses to add
+// its own: both see the same lines.
 void ProcessWininit(std::vector<std::string>* actions, bool* ok) {
     std::string windowsDir = Config().windowsDir;
     std::string ini = windowsDir + "\\WININIT.INI", hostPath;
@@ -151,23 +150,13 @@ void ProcessWininit(std::vector<std::string>* actions, bool* ok) {
     size_t eof = text.find('\x1A');  // the end-of-file mark of older text files
     if (eof != std::string::npos) text.resize(eof);
     bool inRename = false;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        line = Trim(line);
-        if (line.empty() || line[0] == ';') continue;
-        if (line[0] == '[') {
-            size_t close = line.find(']');
-            inRename = close != std::string::npos && EqualNoCase932(Trim(line.substr(1, close - 1)), "Rename");
+    for (const ProfileLine& line : ParseProfileLines(text)) {
+        if (line.kind == ProfileLineKind::kSection) {
+            inRename = EqualNoCase932(std::string(SpanText(text, line.name)), "Rename");
             continue;
         }
-        size_t equals = line.find('=');
-        if (!inRename || equals == std::string::npos) continue;
-        std::string target = Trim(line.substr(0, equals)), source = Trim(line.substr(equals + 1));
+        if (!inRename || line.kind != ProfileLineKind::kKey) continue;
+        std::string target(SpanText(text, line.name)), source(SpanText(text, line.value));
         if (EqualNoCase932(target, "NUL")) {
             if (IsShortPath(source)) {
                 DeleteAtRestart(source, actions, ok);

@@ -58,6 +58,12 @@ void Classify(std::string_view text, bool* inSection, ProfileLine* line) {
     line->value = Trimmed(text, at + 1, end);
 }
 
+// Ends the text's last line before more is appended: a final CR gets its LF.
+void EndLastLine(std::string* out) {
+    if (out->empty() || out->back() == '\n') return;
+    out->append(out->back() == '\r' ? "\n" : "\r\n");
+}
+
 }  // namespace
 
 std::vector<ProfileLine> ParseProfileLines(std::string_view text) {
@@ -71,7 +77,7 @@ std::vector<ProfileLine> ParseProfileLines(std::string_view text) {
         size_t lineEnd = newline ? (size_t)((const char*)newline - text.data()) : text.size();
         line.end = newline ? lineEnd + 1 : lineEnd;
         line.contentEnd = lineEnd;
-        if (newline && lineEnd > pos && text[lineEnd - 1] == '\r') --line.contentEnd;
+        if (lineEnd > pos && text[lineEnd - 1] == '\r') --line.contentEnd;
         Classify(text, &inSection, &line);
         lines.push_back(line);
         pos = line.end;
@@ -110,7 +116,7 @@ bool EditProfileText(std::string_view text, std::string_view section, const char
         if (!key || !value) return false;
         // A new section goes at the end of the file.
         out->assign(text);
-        if (!out->empty() && out->back() != '\n') out->append("\r\n");
+        EndLastLine(out);
         out->append("[").append(section).append("]\r\n");
         out->append(keyName).append("=").append(value).append("\r\n");
         return true;
@@ -150,7 +156,7 @@ bool EditProfileText(std::string_view text, std::string_view section, const char
     }
     size_t at = lines[lastEntry].end;
     out->assign(text.substr(0, at));
-    if (out->back() != '\n') out->append("\r\n");  // the last line had no line end
+    EndLastLine(out);  // the last line had no line end
     out->append(keyName).append("=").append(value).append("\r\n");
     out->append(text.substr(at));
     return true;

@@ -35,7 +35,8 @@ struct ProfileLine {
 };
 
 // Splits text at LF (a CR before it belongs to the line end; the last line
-// may have none) and classifies each line.
+// may have none, and a CR that ends the text ends it) and classifies each
+// line.
 std::vector<ProfileLine> ParseProfileLines(std::string_view text);
 
 inline std::string_view SpanText(std::string_view text, TextSpan span) {

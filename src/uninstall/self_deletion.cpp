@@ -11,11 +11,13 @@ constexpr int kTextLimit = 30000;     // past this the request is abandoned
 constexpr BYTE kEndOfFileMark = 0x1A;
 
 // Appends a line of the section and CR LF. An end-of-file mark read with the
-// line is cut off, since the restart stops reading at it; a line of nothing
-// but the mark is left out.
+// line is cut off, since the restart stops reading at it, and so is a CR
+// right before it, which then ends the restart's last line; a line of
+// nothing but those is left out.
 BOOL AppendSectionLine(char* lines, const char* line) {
     const char* mark = FindCharMb(line, (char)kEndOfFileMark);
     int length = mark ? (int)(mark - line) : (int)strlen(line);
+    if (mark && length > 0 && line[length - 1] == '\r') --length;
     if (length == 0) return TRUE;
     return AppendTextPart(lines, kTextLimit, line, length) && AppendText(lines, kTextLimit, "\r\n");
 }
@@ -63,7 +65,9 @@ BOOL AppendToFile(const char* file, const char* text) {
 // True when the file exists, can be opened for writing, and holds no
 // end-of-file mark before its last byte: the restart never reads past such a
 // mark, so a section moved behind it would be lost, and cutting the mark out
-// would carry out text that was never meant to run.
+// would carry out text that was never meant to run. Nor a null byte: the
+// section is read as strings that end in one, so a line holding it would be
+// written back as two.
 BOOL CanAppendTo(const char* file) {
     OFSTRUCT info;
     HFILE handle = OpenFile(file, &info, OF_READWRITE);
@@ -79,6 +83,7 @@ BOOL CanAppendTo(const char* file) {
         }
         const char* mark = static_cast<const char*>(memchr(chunk, kEndOfFileMark, read));
         if (mark && offset + (mark - chunk) < size - 1) clean = FALSE;
+        if (memchr(chunk, 0, read)) clean = FALSE;
         offset += (LONG)read;
     }
     _lclose(handle);

@@ -228,6 +228,17 @@ TEST_F(ProfileTest, WritesChangeOnlyTheirLine) {
     }
 }
 
+// A file whose last line ends in a carriage return without a line feed: the
+// return is the line's end, also once a key is added after that line.
+TEST_F(ProfileTest, ACarriageReturnAtTheEndEndsTheLastLine) {
+    WriteFile(kIni, "[A]\r\nk=v\r");
+    DWORD length = 0;
+    EXPECT_EQ(Get("A", "k", "", 64, &length), "v");
+    ASSERT_TRUE(WritePrivateProfileStringA("A", "new", "n", kIni));
+    EXPECT_EQ(Get("A", "k", "", 64, &length), "v");
+    EXPECT_EQ(Get("A", "new", "", 64, &length), "n");
+}
+
 TEST_F(ProfileTest, WritesCreateFilesButNoDirectories) {
     ASSERT_TRUE(WritePrivateProfileStringA("Sec", " Key ", "Value", "C:\\NEW.INI"));
     ASSERT_TRUE(WritePrivateProfileStringA("Sec", "Key2", "V2", "C:\\NEW.INI"));

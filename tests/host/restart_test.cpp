@@ -123,6 +123,21 @@ TEST_F(RestartTest, WininitIsReadOnlyUpToTheEndOfFileMark) {
     EXPECT_TRUE(Exists("C:\\LATER.EXE"));
 }
 
+// The restart reads the file as the profile calls do, which the program uses
+// to move the section: blanks include the vertical tab, a comment may follow
+// blanks, and a carriage return at the very end ends the last line.
+TEST_F(RestartTest, WininitLinesAreReadAsTheProfileCallsReadThem) {
+    for (const char* file : {"C:\\KEEP.EXE", "C:\\OLD.EXE", "C:\\LAST.EXE"}) WriteFile(file, file);
+    WriteFile("C:\\WINDOWS\\WININIT.INI",
+              "[Rename]\r\n\v;NUL=C:\\KEEP.EXE\r\n\vNUL\v=\vC:\\OLD.EXE\v\r\nNUL=C:\\LAST.EXE\r");
+    EXPECT_EQ(Reboot(), (std::vector<std::string>{
+                            "deleted C:\\OLD.EXE",
+                            "deleted C:\\LAST.EXE",
+                            "renamed C:\\WINDOWS\\WININIT.INI to C:\\WINDOWS\\WININIT.BAK",
+                        }));
+    EXPECT_TRUE(Exists("C:\\KEEP.EXE"));
+}
+
 TEST_F(RestartTest, ARestartEndsThePrograms) {
     WriteFile("C:\\HELD.TXT", "");
     ASSERT_TRUE(host::LockFile("C:\\HELD.TXT"));

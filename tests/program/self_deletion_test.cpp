@@ -32,6 +32,7 @@ const MarkedFile kMarkedFiles[] = {
     {"rename section last, mark on a line of its own", "[Rename]\r\n" + kOthersLines + "\r\n\x1A", kRenameLast},
     {"rename section last, mark after an LF", "[Rename]\r\n" + kOthersLines + "\n\x1A", kRenameLast},
     {"rename section last, mark right after the value", "[Rename]\r\n" + kOthersLines + "\x1A", kRenameLast},
+    {"rename section last, mark right after a CR", "[Rename]\r\n" + kOthersLines + "\r\x1A", kRenameLast},
     {"another section last, mark on a line of its own",
      "[Rename]\r\n" + kOthersLines + "\r\n[Other]\r\nX=1\r\n\x1A", kRenameFirst},
     {"another section last, mark right after the value",
@@ -136,6 +137,21 @@ TEST_F(SelfDeletionTest, AFileWithTextAfterAMarkIsLeftAsItWas) {
         "[Rename]\r\nNUL=C:\\OLD.EXE\r\n\x1A\r\nNUL=C:\\MY DOCS\\LETTER.DOC\r\n",
         "[Rename]\r\nNUL=C:\\OLD.EXE\x1A\r\n[Other]\r\nX=1\r\n",
         "[Other]\r\nX=1\x1A\r\n[Rename]\r\nNUL=C:\\OLD.EXE\r\n\x1A",
+    };
+    for (const std::string& text : files) {
+        WriteFile(kWininit, text);
+        ScheduleSelfDeletion(kProgram);
+        EXPECT_EQ(ReadFile(kWininit), text);
+    }
+}
+
+// The section is read as strings that end in a null: a line holding a null
+// byte would come back as two lines, the second one carried out at the
+// restart although it never was a line of its own.
+TEST_F(SelfDeletionTest, AFileWithANullByteIsLeftAsItWas) {
+    const std::string files[] = {
+        std::string("[Rename]\r\nNUL=C:\\OLD.EXE\0C:\\AUTOEXEC.BAT=C:\\OLD.EXE\r\n", 48),
+        std::string("[Other]\r\nX=\0\r\n[Rename]\r\nNUL=C:\\OLD.EXE\r\n", 38),
     };
     for (const std::string& text : files) {
         WriteFile(kWininit, text);
