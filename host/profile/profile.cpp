@@ -135,7 +135,7 @@ bool FindProfileFile(const char* fileName, std::string* hostPath, struct stat* s
 }
 
 // Reads a whole regular file of a drive, never through a link out of it; false (errno set) when it cannot.
-bool ReadDriveFile(const std::string& hostPath, std::string* text, struct stat* st) {
+bool ReadProfileFile(const std::string& hostPath, std::string* text, struct stat* st) {
     int fd = host::OpenInDrive(hostPath, O_RDONLY);
     if (fd < 0) return false;
     if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
@@ -175,7 +175,7 @@ const Profile* OpenProfile(const char* fileName) {
     timespec now;
     clock_gettime(CLOCK_REALTIME_COARSE, &now);
     std::string text;
-    if (!ReadDriveFile(hostPath, &text, &st)) {
+    if (!ReadProfileFile(hostPath, &text, &st)) {
         gCache.erase(hostPath);
         return nullptr;
     }
@@ -384,7 +384,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     gCache.erase(hostPath);
     std::string text;
     struct stat st;
-    int readError = ReadDriveFile(hostPath, &text, &st) ? 0 : errno;
+    int readError = ReadProfileFile(hostPath, &text, &st) ? 0 : errno;
     bool exists = readError == 0;
     if (!exists && readError != ENOENT) {
         SetLastError(host::ErrnoToError(readError));
