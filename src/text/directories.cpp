@@ -24,7 +24,8 @@ void ShowPathError(const char* path, const char* message) { ShowPathMessage(path
 
 namespace {
 
-BOOL IsDriveRoot(const char* path) {
+// "X:\" and nothing more: a drive's root, never made here.
+BOOL IsDriveLetterRoot(const char* path) {
     return path[0] && path[1] == ':' && path[2] == '\\' && path[3] == 0;
 }
 
@@ -46,7 +47,7 @@ BOOL CreateDeepestLevel(const char* path) {
 }  // namespace
 
 BOOL CreateOneDirectory(char* path) {
-    if (IsDriveRoot(path)) return TRUE;
+    if (IsDriveLetterRoot(path)) return TRUE;
     size_t length = strlen(path);
     if (length == 0) return FALSE;
     // The trailing separator is taken off for the platform calls and put back.
