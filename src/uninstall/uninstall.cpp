@@ -4,6 +4,7 @@
 
 #include "app/modes.h"
 #include "app/setup_state.h"
+#include "app/window_placement.h"
 #include "resources/messages.h"
 #include "resources/resource_ids.h"
 #include "settings/settings.h"
@@ -11,7 +12,6 @@
 #include "text/directories.h"
 #include "text/system_folders.h"
 #include "text/text.h"
-#include "text/window_placement.h"
 #include "uninstall/registered_program.h"
 #include "uninstall/removal.h"
 #include "uninstall/removal_copy.h"
