@@ -66,7 +66,7 @@ bool ChangeLocks(Change change) {
 
 }  // namespace
 
-bool LockFile(const std::string& windowsPath) {
+bool HoldFileOpen(const std::string& windowsPath) {
     std::string hostPath;
     struct stat st;
     if (!HostPathOf(windowsPath, &hostPath) || StatInDrive(hostPath, &st) != 0 || !S_ISREG(st.st_mode))
@@ -77,18 +77,18 @@ bool LockFile(const std::string& windowsPath) {
     });
 }
 
-bool UnlockFile(const std::string& windowsPath) {
+bool ReleaseHeldFile(const std::string& windowsPath) {
     std::string hostPath;
     if (!HostPathOf(windowsPath, &hostPath)) return false;
     return ChangeLocks([&](std::set<std::string>& locked) { return locked.erase(hostPath) != 0; });
 }
 
-bool IsFileLocked(const std::string& windowsPath) {
+bool IsFileHeldOpen(const std::string& windowsPath) {
     std::string hostPath;
     return HostPathOf(windowsPath, &hostPath) && LockedFiles().count(hostPath) != 0;
 }
 
-void UnlockAllFiles() {
+void ReleaseAllHeldFiles() {
     ChangeLocks([](std::set<std::string>& locked) {
         locked.clear();
         return true;

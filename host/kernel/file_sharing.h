@@ -9,12 +9,12 @@
 namespace host {
 
 // Another program holds the file at a Windows path open without sharing.
-// False when there is no such file (LockFile) or no such lock (UnlockFile).
-bool LockFile(const std::string& windowsPath);
-bool UnlockFile(const std::string& windowsPath);
-bool IsFileLocked(const std::string& windowsPath);
-// Every lock goes: the programs that held them have ended (a restart).
-void UnlockAllFiles();
+// False when there is no such file (HoldFileOpen) or it is not held (ReleaseHeldFile).
+bool HoldFileOpen(const std::string& windowsPath);
+bool ReleaseHeldFile(const std::string& windowsPath);
+bool IsFileHeldOpen(const std::string& windowsPath);
+// Every held file is let go: the programs that held them have ended (a restart).
+void ReleaseAllHeldFiles();
 
 // What an open asks for, and what it lets others do (CreateFile's terms).
 enum FileAccess { kAccessRead = 1, kAccessWrite = 2, kAccessDelete = 4 };

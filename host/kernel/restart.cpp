@@ -210,7 +210,7 @@ BOOL ScheduleAtRestart(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
 
 bool Reboot(std::vector<std::string>* actions) {
     bool ok = true;
-    UnlockAllFiles();  // the programs that held them have ended
+    ReleaseAllHeldFiles();  // the programs that held them have ended
     Pairs pairs;
     bool present;
     if (ReadPending(&pairs, &present) != ERROR_SUCCESS) ok = false;

@@ -1,9 +1,9 @@
 #include "shortcuts/progman.h"
 
+#include "app/error_boxes.h"
 #include "app/setup_state.h"
 #include "resources/messages.h"
 #include "settings/settings.h"
-#include "text/directories.h"
 #include "text/text.h"
 
 namespace {

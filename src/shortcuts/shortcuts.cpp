@@ -1,5 +1,6 @@
 #include "shortcuts/shortcuts.h"
 
+#include "app/error_boxes.h"
 #include "app/setup_state.h"
 #include "resources/messages.h"
 #include "settings/settings.h"

@@ -2,29 +2,14 @@
 
 #include <cstring>
 
-#include "app/setup_state.h"
+#include "app/error_boxes.h"
 #include "resources/messages.h"
 #include "text/text.h"
 
-int ShowPathMessage(const char* path, const char* message, const char* caption, UINT type) {
-    // The text is made as long as the path needs: a path is never shown cut.
-    size_t pathLength = strlen(path);
-    size_t messageLength = strlen(message);
-    char* text = static_cast<char*>(GlobalAlloc(GPTR, pathLength + messageLength + 1));
-    // Without memory for the whole text the path alone is shown.
-    if (!text) return MessageBoxA(setup.activeWindow, path, caption, type);
-    memcpy(text, path, pathLength);
-    memcpy(text + pathLength, message, messageLength + 1);
-    int answer = MessageBoxA(setup.activeWindow, text, caption, type);
-    GlobalFree(text);
-    return answer;
-}
-
-void ShowPathError(const char* path, const char* message) { ShowPathMessage(path, message, nullptr, MB_ICONERROR); }
-
 namespace {
 
-BOOL IsDriveRoot(const char* path) {
+// "X:\" and nothing more: a drive's root, never made here.
+BOOL IsDriveLetterRoot(const char* path) {
     return path[0] && path[1] == ':' && path[2] == '\\' && path[3] == 0;
 }
 
@@ -46,7 +31,7 @@ BOOL CreateDeepestLevel(const char* path) {
 }  // namespace
 
 BOOL CreateOneDirectory(char* path) {
-    if (IsDriveRoot(path)) return TRUE;
+    if (IsDriveLetterRoot(path)) return TRUE;
     size_t length = strlen(path);
     if (length == 0) return FALSE;
     // The trailing separator is taken off for the platform calls and put back.

@@ -10,8 +10,3 @@ BOOL CreateDirectoryPath(char* path);
 // Makes sure each level of path that ends after byte `from` exists, from the
 // shallowest; the first failure (already shown) ends the walk.
 BOOL CreateDirectoryLevels(char* path, int from);
-// Shows path followed by message, whole however long, in a message box owned
-// by setup.activeWindow; returns the answer.
-int ShowPathMessage(const char* path, const char* message, const char* caption, UINT type);
-// Shows path followed by a message, as an error owned by setup.activeWindow.
-void ShowPathError(const char* path, const char* message);

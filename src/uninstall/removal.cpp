@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "app/error_boxes.h"
 #include "app/setup_state.h"
 #include "resources/messages.h"
-#include "text/directories.h"
 #include "text/text.h"
 
 namespace {

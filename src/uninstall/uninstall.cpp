@@ -4,6 +4,7 @@
 
 #include "app/modes.h"
 #include "app/setup_state.h"
+#include "app/window_placement.h"
 #include "resources/messages.h"
 #include "resources/resource_ids.h"
 #include "settings/settings.h"
@@ -11,7 +12,6 @@
 #include "text/directories.h"
 #include "text/system_folders.h"
 #include "text/text.h"
-#include "text/window_placement.h"
 #include "uninstall/registered_program.h"
 #include "uninstall/removal.h"
 #include "uninstall/removal_copy.h"
@@ -88,7 +88,8 @@ BOOL DeleteListedFiles(BOOL* stop) {
     return result;
 }
 
-BOOL IsDriveRoot(const char* path) { return strlen(path) <= 3; }
+// A drive's root ("C:\") or anything shorter: no folder of the product's own.
+BOOL IsDriveRootOrShorter(const char* path) { return strlen(path) <= 3; }
 
 void ShowResult(HWND dialog, BOOL removed) {
     char text[kPathSize + 128];
@@ -139,7 +140,7 @@ BOOL RunRemoval() {
     if (stop) return FALSE;
     // A product installed at a drive's root, in a system folder or in a folder
     // that holds one (the user's documents, say) leaves the other files there alone.
-    if (IsDriveRoot(setup.installDir) || IsSystemFolderOrAncestor(setup.installDir) ||
+    if (IsDriveRootOrShorter(setup.installDir) || IsSystemFolderOrAncestor(setup.installDir) ||
         !RemoveDirectoryTree(setup.installDir))
         result = FALSE;
     char keyPath[kPathSize];

@@ -2,12 +2,12 @@
 #include <cstring>
 
 #include "app/setup_state.h"
+#include "app/window_placement.h"
 #include "resources/messages.h"
 #include "resources/resource_ids.h"
 #include "text/directories.h"
 #include "text/system_folders.h"
 #include "text/text.h"
-#include "text/window_placement.h"
 #include "wizard/wizard.h"
 
 namespace {

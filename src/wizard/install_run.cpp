@@ -1,5 +1,6 @@
 #include "wizard/install_run.h"
 
+#include "app/error_boxes.h"
 #include "app/setup_state.h"
 #include "resources/messages.h"
 #include "resources/resource_ids.h"

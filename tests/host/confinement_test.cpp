@@ -291,7 +291,7 @@ TEST_F(ConfinementTest, StateFilesAreNeverWrittenThroughALink) {
     EXPECT_TRUE(CopyFileA("E:\\PLAIN.TXT", "C:\\T\\A LONG NAME.TEXT", FALSE));
     char shortPath[MAX_PATH];
     EXPECT_GT(GetShortPathNameA("C:\\T\\A LONG NAME.TEXT", shortPath, sizeof shortPath), 0u);
-    host::LockFile("C:\\T\\A LONG NAME.TEXT");
+    host::HoldFileOpen("C:\\T\\A LONG NAME.TEXT");
     // The machine's settings are written through a temporary file beside them.
     std::string temporary = machineDir_ + "/machine/machine.cfg.tmp";
     ASSERT_EQ(symlink((outside_ + "/OUTSIDE.TXT").c_str(), temporary.c_str()), 0);

@@ -72,7 +72,7 @@ TEST_F(FileCopyTest, CopyOntoAnExistingFile) {
             WriteFile(target, "old");
             if (c.setup == kReadOnly) SetFileAttributesA(target, FILE_ATTRIBUTE_READONLY);
             if (c.setup == kHidden) SetFileAttributesA(target, FILE_ATTRIBUTE_HIDDEN);
-            if (c.setup == kLocked) host::LockFile(target);
+            if (c.setup == kLocked) host::HoldFileOpen(target);
         }
         SetLastError(0);
         EXPECT_EQ(CopyFileA("C:\\T\\SOURCE.TXT", target, c.failIfExists), c.error == 0);
@@ -83,7 +83,7 @@ TEST_F(FileCopyTest, CopyOntoAnExistingFile) {
             EXPECT_EQ(ReadFile(target), c.error ? "old" : "new content");
         }
         // Clean up for the next case.
-        if (c.setup == kLocked) host::UnlockFile(target);
+        if (c.setup == kLocked) host::ReleaseHeldFile(target);
         SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
         if (c.setup == kDirectory) ASSERT_TRUE(RemoveDirectoryA(target));
         else ASSERT_TRUE(DeleteFileA(target));
@@ -92,7 +92,7 @@ TEST_F(FileCopyTest, CopyOntoAnExistingFile) {
 
 TEST_F(FileCopyTest, CopyFailures) {
     WriteFile("C:\\T\\HELD.TXT", "x");
-    ASSERT_TRUE(host::LockFile("C:\\T\\HELD.TXT"));
+    ASSERT_TRUE(host::HoldFileOpen("C:\\T\\HELD.TXT"));
     struct Case {
         const char* source;
         const char* target;
@@ -147,7 +147,7 @@ TEST_F(FileCopyTest, DeleteFollowsWindowsRules) {
     WriteFile("C:\\T\\RO.TXT", "");
     ASSERT_TRUE(SetFileAttributesA("C:\\T\\RO.TXT", FILE_ATTRIBUTE_READONLY));
     WriteFile("C:\\T\\HELD.TXT", "");
-    ASSERT_TRUE(host::LockFile("C:\\T\\HELD.TXT"));
+    ASSERT_TRUE(host::HoldFileOpen("C:\\T\\HELD.TXT"));
     struct Case {
         const char* path;
         DWORD error;  // 0: deleted
@@ -169,7 +169,7 @@ TEST_F(FileCopyTest, DeleteFollowsWindowsRules) {
     EXPECT_TRUE(Exists("C:\\T\\RO.TXT"));
     EXPECT_TRUE(Exists("C:\\T\\HELD.TXT"));
     EXPECT_FALSE(Exists("C:\\T\\SOURCE.TXT"));
-    ASSERT_TRUE(host::UnlockFile("C:\\T\\HELD.TXT"));
+    ASSERT_TRUE(host::ReleaseHeldFile("C:\\T\\HELD.TXT"));
     EXPECT_TRUE(DeleteFileA("C:\\T\\HELD.TXT"));
 }
 
@@ -177,12 +177,12 @@ TEST_F(FileCopyTest, MoveRenamesAndReplacesOnlyWhenAsked) {
     WriteFile("C:\\T\\OTHER.TXT", "other");
     EXPECT_FALSE(MoveFileExA("C:\\T\\SOURCE.TXT", "C:\\T\\OTHER.TXT", 0));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
-    ASSERT_TRUE(host::LockFile("C:\\T\\OTHER.TXT"));
+    ASSERT_TRUE(host::HoldFileOpen("C:\\T\\OTHER.TXT"));
     EXPECT_FALSE(MoveFileExA("C:\\T\\SOURCE.TXT", "C:\\T\\OTHER.TXT", MOVEFILE_REPLACE_EXISTING));
     if (!RunningOnWine()) {  // Wine: ERROR_ACCESS_DENIED
         EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
     }
-    ASSERT_TRUE(host::UnlockFile("C:\\T\\OTHER.TXT"));
+    ASSERT_TRUE(host::ReleaseHeldFile("C:\\T\\OTHER.TXT"));
     ASSERT_TRUE(MoveFileExA("C:\\T\\SOURCE.TXT", "C:\\T\\OTHER.TXT", MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(ReadFile("C:\\T\\OTHER.TXT"), "new content");
     EXPECT_FALSE(Exists("C:\\T\\SOURCE.TXT"));
@@ -285,7 +285,7 @@ TEST_F(OldFileCallsTest, RefusesReadOnlyAndHeldFiles) {
     WriteFile("C:\\RO.DAT", "r");
     ASSERT_TRUE(SetFileAttributesA("C:\\RO.DAT", FILE_ATTRIBUTE_READONLY));
     WriteFile("C:\\HELD.DAT", "h");
-    ASSERT_TRUE(host::LockFile("C:\\HELD.DAT"));
+    ASSERT_TRUE(host::HoldFileOpen("C:\\HELD.DAT"));
     OFSTRUCT ofs;
     struct Case {
         const char* path;

@@ -43,7 +43,7 @@ TEST_F(RestartTest, NtRecordsDelayedDeletionsAndTheRestartCarriesThemOut) {
     WriteFile("C:\\WINDOWS\\SYSTEM\\SETUP.EXE", "program");
     WriteFile("C:\\WINDOWS\\SYSTEM\\NEW.DLL", "new");
     WriteFile("C:\\WINDOWS\\SYSTEM\\OLD.DLL", "old");
-    ASSERT_TRUE(host::LockFile("C:\\WINDOWS\\SYSTEM\\SETUP.EXE"));  // the running program
+    ASSERT_TRUE(host::HoldFileOpen("C:\\WINDOWS\\SYSTEM\\SETUP.EXE"));  // the running program
     EXPECT_FALSE(DeleteFileA("C:\\WINDOWS\\SYSTEM\\SETUP.EXE"));
 
     ASSERT_TRUE(MoveFileExA("C:\\WINDOWS\\SYSTEM\\SETUP.EXE", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
@@ -140,7 +140,7 @@ TEST_F(RestartTest, WininitLinesAreReadAsTheProfileCallsReadThem) {
 
 TEST_F(RestartTest, ARestartEndsThePrograms) {
     WriteFile("C:\\HELD.TXT", "");
-    ASSERT_TRUE(host::LockFile("C:\\HELD.TXT"));
+    ASSERT_TRUE(host::HoldFileOpen("C:\\HELD.TXT"));
     Reboot();
     EXPECT_TRUE(DeleteFileA("C:\\HELD.TXT"));
 }

@@ -272,10 +272,10 @@ TEST_F(ShellLinkTest, SavingFailsWhereNoFileCanBeWritten) {
 
 TEST_F(ShellLinkTest, SavingRespectsOtherProgramsAndFreeSpace) {
     WriteFile("C:\\Held.lnk", "old");
-    ASSERT_TRUE(host::LockFile("C:\\Held.lnk"));  // another program holds it open
+    ASSERT_TRUE(host::HoldFileOpen("C:\\Held.lnk"));  // another program holds it open
     EXPECT_EQ(SaveLink("C:\\Held.lnk", "C:\\X.EXE", nullptr, "X"), HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(ReadFile("C:\\Held.lnk"), "old");
-    ASSERT_TRUE(host::UnlockFile("C:\\Held.lnk"));
+    ASSERT_TRUE(host::ReleaseHeldFile("C:\\Held.lnk"));
     EXPECT_EQ(SaveLink("C:\\Held.lnk", "C:\\X.EXE", nullptr, "X"), S_OK);
 
 #ifndef _WIN32  // a drive's size is the host machine's setting

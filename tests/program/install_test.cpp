@@ -100,7 +100,7 @@ TEST_F(InstallTest, FailedCopiesAreReportedAndTheChainGoesOn) {
     Settings(std::string(kSampleSettings) + "3=MISSING.TXT\r\n");
     ASSERT_TRUE(CreateDirectoryA("C:\\Program Files\\Foo", nullptr));
     WriteFile("C:\\Program Files\\Foo\\FOO.EXE", "old");
-    ASSERT_TRUE(host::LockFile("C:\\Program Files\\Foo\\FOO.EXE"));
+    ASSERT_TRUE(host::HoldFileOpen("C:\\Program Files\\Foo\\FOO.EXE"));
     EXPECT_EQ(Run("press next\npress next\nanswer ok\nanswer ok\npress finish\n"), 1);
     EXPECT_EQ(Lines("messagebox"),
               u8"messagebox owner=page 103 caption=\"エラー\" icon=error text=\"C:\\\\Program Files\\\\Foo\\\\FOO.EXE"

@@ -115,9 +115,9 @@ TEST_F(SelfDeletionTest, NothingIsWrittenWithoutAFileToAppendTo) {
     ScheduleSelfDeletion(kProgram);
     EXPECT_FALSE(Exists(kWininit));
     WriteFile(kWininit, "[Rename]\r\nNUL=C:\\OLD.EXE\r\n");
-    ASSERT_TRUE(host::LockFile(kWininit));
+    ASSERT_TRUE(host::HoldFileOpen(kWininit));
     ScheduleSelfDeletion(kProgram);
-    ASSERT_TRUE(host::UnlockFile(kWininit));
+    ASSERT_TRUE(host::ReleaseHeldFile(kWininit));
     EXPECT_EQ(ReadFile(kWininit), "[Rename]\r\nNUL=C:\\OLD.EXE\r\n");
 }
 

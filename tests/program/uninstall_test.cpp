@@ -155,7 +155,7 @@ TEST_F(UninstallTest, FilesTheUserAddedAreAskedAbout) {
 
 TEST_F(UninstallTest, TheMainProgramStillRunningStopsTheRemoval) {
     Install();
-    ASSERT_TRUE(host::LockFile("C:\\Program Files\\Foo\\FOO.EXE"));
+    ASSERT_TRUE(host::HoldFileOpen("C:\\Program Files\\Foo\\FOO.EXE"));
     EXPECT_EQ(Remove("answer ok\nanswer ok\npress 2\n"), 1);
     EXPECT_EQ(Lines("messagebox"),
               Error(u8"C:\\\\Program Files\\\\Foo\\\\FOO.EXEの削除に失敗しました。このファイルをスキップして処理を続行します。") +
@@ -169,7 +169,7 @@ TEST_F(UninstallTest, TheMainProgramStillRunningStopsTheRemoval) {
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_TRUE(Exists("C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ\\Foo.lnk"));
     // Once the product has ended, the uninstall runs again from the start.
-    ASSERT_TRUE(host::UnlockFile("C:\\Program Files\\Foo\\FOO.EXE"));
+    ASSERT_TRUE(host::ReleaseHeldFile("C:\\Program Files\\Foo\\FOO.EXE"));
     transcript_.str("");
     EXPECT_EQ(RunAt(kInstalled, "answer ok\n", "/r"), 1);
     EXPECT_TRUE(HasLine("start ")) << Transcript();

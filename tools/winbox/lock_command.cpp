@@ -12,13 +12,13 @@ namespace {
 
 int Lock(std::vector<std::string> args) {
     if (args.size() != 1) return Fail("usage: lock PATH");
-    if (!host::LockFile(host::AnsiFromUtf8(args[0]))) return Fail("no such file: " + args[0]);
+    if (!host::HoldFileOpen(host::AnsiFromUtf8(args[0]))) return Fail("no such file: " + args[0]);
     return 0;
 }
 
 int Unlock(std::vector<std::string> args) {
     if (args.size() != 1) return Fail("usage: unlock PATH");
-    if (!host::UnlockFile(host::AnsiFromUtf8(args[0]))) return Fail("not locked: " + args[0]);
+    if (!host::ReleaseHeldFile(host::AnsiFromUtf8(args[0]))) return Fail("not locked: " + args[0]);
     return 0;
 }
 

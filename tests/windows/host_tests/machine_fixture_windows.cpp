@@ -104,7 +104,7 @@ bool RunningOnWine() {
 
 namespace host {
 
-bool LockFile(const std::string& windowsPath) {
+bool HoldFileOpen(const std::string& windowsPath) {
     HANDLE file = CreateFileA(windowsPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -114,7 +114,7 @@ bool LockFile(const std::string& windowsPath) {
     return true;
 }
 
-bool UnlockFile(const std::string& windowsPath) {
+bool ReleaseHeldFile(const std::string& windowsPath) {
     auto lock = locks.find(Upper(windowsPath));
     if (lock == locks.end()) return false;
     CloseHandle(lock->second);
@@ -122,7 +122,7 @@ bool UnlockFile(const std::string& windowsPath) {
     return true;
 }
 
-void UnlockAllFiles() {
+void ReleaseAllHeldFiles() {
     for (auto& lock : locks) CloseHandle(lock.second);
     locks.clear();
 }
@@ -139,7 +139,7 @@ void MachineTest::SetUp() {
 }
 
 void MachineTest::TearDown() {
-    host::UnlockAllFiles();
+    host::ReleaseAllHeldFiles();
     SetCurrentDirectoryA("C:\\");
     for (char letter : mounted) {
         char drive[3] = {letter, ':', '\0'};

@@ -7,10 +7,10 @@
 
 namespace host {
 
-// False when there is no such file (LockFile) or no such lock (UnlockFile).
-bool LockFile(const std::string& windowsPath);
-bool UnlockFile(const std::string& windowsPath);
-// Closes every handle LockFile left open.
-void UnlockAllFiles();
+// False when there is no such file (HoldFileOpen) or it is not held (ReleaseHeldFile).
+bool HoldFileOpen(const std::string& windowsPath);
+bool ReleaseHeldFile(const std::string& windowsPath);
+// Closes every handle HoldFileOpen left open.
+void ReleaseAllHeldFiles();
 
 }  // namespace host

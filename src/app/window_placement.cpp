@@ -1,4 +1,4 @@
-#include "text/window_placement.h"
+#include "app/window_placement.h"
 
 void CentreWindow(HWND window) {
     RECT rect;
