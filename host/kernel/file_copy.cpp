@@ -22,6 +22,8 @@
 #include "kernel/state_file.h"
 #include "windows_host.h"
 
+using host::Fail;
+
 namespace {
 
 constexpr int kShareAll = host::kShareRead | host::kShareWrite | host::kShareDelete;
@@ -47,6 +49,12 @@ DWORD LookupError(host::PathLookup lookup) {
     }
 }
 
+// A call that failed as its lookup of `path` did: a name or folder that is
+// not there, or a link that leads out of its drive.
+BOOL FailLookup(const char* call, host::PathLookup lookup, const std::string& path) {
+    return host::FailWithErrno(call, lookup == host::PathLookup::kDenied ? EACCES : ENOENT, path, LookupError(lookup));
+}
+
 // The error for a file that is not there: its directory may be missing too.
 DWORD MissingError(const std::string& hostPath) {
     return ParentIsDirectory(hostPath) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
@@ -58,11 +66,6 @@ bool EndsInBackslash(const std::string& full) {
 
 bool IsReadOnly(const struct stat& st) { return !(st.st_mode & 0222); }
 bool IsHidden(const struct stat& st) { return (st.st_mode & S_ISVTX) != 0; }
-
-BOOL Fail(DWORD error) {
-    SetLastError(error);
-    return FALSE;
-}
 
 // Copies `size` bytes in the kernel where it can, else through a large buffer.
 bool CopyData(int in, int out, unsigned long long size) {
@@ -126,7 +129,7 @@ BOOL CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists) {
     if (!existingFile || !newFile) return Fail(ERROR_INVALID_PARAMETER);
     if (!host::FullWindowsPath(existingFile, &sourceFull)) return Fail(ERROR_PATH_NOT_FOUND);
     host::PathLookup lookup = host::LookUpPath(sourceFull, &sourceHost, &source);
-    if (lookup != host::PathLookup::kFound) return Fail(LookupError(lookup));
+    if (lookup != host::PathLookup::kFound) return FailLookup(__func__, lookup, sourceFull);
     // A folder, a link that leads out of its drive, a FIFO, socket or device.
     if (!S_ISREG(source.st_mode)) return Fail(ERROR_ACCESS_DENIED);
     if (!host::MayOpen(sourceHost, host::kAccessRead, host::kShareRead)) return Fail(ERROR_SHARING_VIOLATION);
@@ -134,7 +137,8 @@ BOOL CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists) {
     if (!host::FullWindowsPath(newFile, &targetFull)) return Fail(ERROR_PATH_NOT_FOUND);
     if (EndsInBackslash(targetFull)) return Fail(ERROR_INVALID_NAME);
     lookup = host::LookUpPath(targetFull, &targetHost, &target);
-    if (lookup == host::PathLookup::kNoFolder || lookup == host::PathLookup::kDenied) return Fail(LookupError(lookup));
+    if (lookup == host::PathLookup::kNoFolder || lookup == host::PathLookup::kDenied)
+        return FailLookup(__func__, lookup, targetFull);
     bool exists = lookup == host::PathLookup::kFound;
     if (exists) {
         if (failIfExists) return Fail(ERROR_FILE_EXISTS);
@@ -146,14 +150,17 @@ BOOL CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists) {
     }
     // The target's folder, taken right after its lookup.
     host::NameInDrive targetName(targetHost);
-    if (!targetName.ok()) return Fail(host::LeadsOut(errno) ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
+    if (!targetName.ok())
+        return host::FailWithErrno(__func__, errno, targetHost,
+                                   host::LeadsOut(errno) ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
 
     // The source is opened before the target is touched: a source that
     // cannot be read leaves the target as it was.
     int in = host::OpenInDrive(sourceHost, O_RDONLY);
     if (in < 0 || fstat(in, &source) != 0) {
+        int error = errno;
         if (in >= 0) close(in);
-        return Fail(ERROR_ACCESS_DENIED);
+        return host::FailWithErrno(__func__, error, sourceHost, ERROR_ACCESS_DENIED);
     }
     // The space is taken before a byte is written: a copy that does not fit
     // leaves the drive as it was.
@@ -165,12 +172,12 @@ BOOL CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists) {
     }
     int out = targetName.Open(O_WRONLY | O_CREAT | O_TRUNC, 0644);
     bool written = out >= 0 && WriteCopy(in, source, out, exists ? target.st_mode : CreatedMode());
-    DWORD error = host::ErrnoToError(errno);
+    int error = errno;
     close(in);
     if (!written) {
         if (out >= 0) unlinkat(targetName.dir(), targetName.name(), 0);  // never a part of a file left as a copy
         host::ChargeFileSize(drive, (unsigned long long)source.st_size, out >= 0 ? 0 : oldSize);
-        return Fail(error);
+        return host::FailWithErrno(__func__, error, targetHost);
     }
     if (!exists) host::NoteHostNameMade(targetHost);
     return TRUE;
@@ -182,14 +189,13 @@ BOOL DeleteFileA(LPCSTR fileName) {
     if (!fileName || !host::FullWindowsPath(fileName, &full)) return Fail(ERROR_PATH_NOT_FOUND);
     if (EndsInBackslash(full)) return Fail(ERROR_INVALID_NAME);
     host::PathLookup lookup = host::LookUpPath(full, &hostPath, &st);
-    if (lookup != host::PathLookup::kFound) return Fail(LookupError(lookup));
+    if (lookup != host::PathLookup::kFound) return FailLookup(__func__, lookup, full);
     if (S_ISDIR(st.st_mode) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
     // A file open without FILE_SHARE_DELETE cannot be deleted.
     if (!host::MayOpen(hostPath, host::kAccessDelete, kShareAll)) return Fail(ERROR_SHARING_VIOLATION);
     // The name goes, whatever a link of that name leads to.
     host::NameInDrive name(hostPath);
-    if (!name.ok() || unlinkat(name.dir(), name.name(), 0) != 0)
-        return Fail(host::ErrnoToError(errno));
+    if (!name.ok() || unlinkat(name.dir(), name.name(), 0) != 0) return host::FailWithErrno(__func__, errno, hostPath);
     if (S_ISREG(st.st_mode) && st.st_nlink <= 1) host::ChargeFileSize(full[0], (unsigned long long)st.st_size, 0);
     return TRUE;
 }
@@ -202,14 +208,17 @@ BOOL MoveFileExA(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
     struct stat source, target;
     if (!existingFile || !newFile) return Fail(ERROR_INVALID_PARAMETER);
     if (!Resolve(existingFile, &sourceFull, &sourceHost)) return Fail(ERROR_PATH_NOT_FOUND);
-    if (host::LstatInDrive(sourceHost, &source) != 0)
-        return Fail(host::LeadsOut(errno) ? ERROR_ACCESS_DENIED : MissingError(sourceHost));
+    if (host::LstatInDrive(sourceHost, &source) != 0) {
+        int error = errno;
+        return host::FailWithErrno(__func__, error, sourceHost,
+                                   host::LeadsOut(error) ? ERROR_ACCESS_DENIED : MissingError(sourceHost));
+    }
     if (!host::MayOpen(sourceHost, host::kAccessDelete, kShareAll)) return Fail(ERROR_SHARING_VIOLATION);
     if (!Resolve(newFile, &targetFull, &targetHost)) return Fail(ERROR_PATH_NOT_FOUND);
     if (EndsInBackslash(targetFull)) return Fail(ERROR_INVALID_NAME);
 
     bool exists = host::LstatInDrive(targetHost, &target) == 0;
-    if (!exists && host::LeadsOut(errno)) return Fail(ERROR_ACCESS_DENIED);
+    if (!exists && host::LeadsOut(errno)) return host::FailWithErrno(__func__, errno, targetHost, ERROR_ACCESS_DENIED);
     if (exists && target.st_dev == source.st_dev && target.st_ino == source.st_ino) {
         // The same file under another case of its name: the new name is taken as written.
         std::string name;
@@ -234,7 +243,7 @@ BOOL MoveFileExA(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
     // Names are renamed, never what a link of either name leads to.
     host::NameInDrive from(sourceHost), to(targetHost);
     if (!from.ok() || !to.ok() || renameat(from.dir(), from.name(), to.dir(), to.name()) != 0)
-        return Fail(ERROR_ACCESS_DENIED);
+        return host::FailWithErrno(__func__, errno, sourceHost, ERROR_ACCESS_DENIED);
     host::NoteHostNameMade(targetHost);
     if (exists && target.st_nlink <= 1) host::ChargeFileSize(targetFull[0], (unsigned long long)target.st_size, 0);
     return TRUE;

@@ -90,7 +90,7 @@ bool EndsInSeparator(const std::string& full) {
     return full.size() > 3 && host::LastLevelStart(full, full.size()) == full.size();
 }
 
-using host::ErrnoToError;
+using host::Fail;
 
 // Characters Windows refuses in a file name.
 bool IsValidName(const std::string& name) {
@@ -154,7 +154,7 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
         }
         closedir(dir);
     } else if (host::LeadsOut(errno)) {
-        SetLastError(ERROR_ACCESS_DENIED);
+        host::SetHostError(__func__, hostDir, errno, ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
     if (state->matches.empty()) {
@@ -171,85 +171,48 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
 
 BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA findData) {
     FindState* state = SearchOf(find);
-    if (!state) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (state->next >= state->matches.size()) {
-        SetLastError(ERROR_NO_MORE_FILES);
-        return FALSE;
-    }
+    if (!state) return Fail(ERROR_INVALID_HANDLE);
+    if (state->next >= state->matches.size()) return Fail(ERROR_NO_MORE_FILES);
     *findData = state->matches[state->next++];
     return TRUE;
 }
 
 BOOL FindClose(HANDLE find) {
-    if (!gSearches.erase(find)) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    if (!gSearches.erase(find)) return Fail(ERROR_INVALID_HANDLE);
     return TRUE;
 }
 
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
     std::string full, hostPath;
-    if (!path || !host::FullWindowsPath(path, &full)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
-    if (full.size() > MAX_PATH - 12) {  // room must stay for an 8.3 name
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return FALSE;
-    }
+    if (!path || !host::FullWindowsPath(path, &full)) return Fail(ERROR_PATH_NOT_FOUND);
+    if (full.size() > MAX_PATH - 12) return Fail(ERROR_FILENAME_EXCED_RANGE);  // room must stay for an 8.3 name
     std::string directory, last;
     std::string trimmed = EndsInSeparator(full) ? full.substr(0, full.size() - 1) : full;
     SplitLast(trimmed, &directory, &last);
-    if (last.empty() || !IsValidName(last)) {
-        SetLastError(last.empty() ? ERROR_ALREADY_EXISTS : ERROR_INVALID_NAME);
-        return FALSE;
-    }
-    if (!host::MapToHost(trimmed, &hostPath)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
+    if (last.empty() || !IsValidName(last)) return Fail(last.empty() ? ERROR_ALREADY_EXISTS : ERROR_INVALID_NAME);
+    if (!host::MapToHost(trimmed, &hostPath)) return Fail(ERROR_PATH_NOT_FOUND);
     host::NameInDrive name(hostPath);
-    if (!name.ok()) {
-        SetLastError(host::LeadsOut(errno) ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
+    if (!name.ok())
+        return host::FailWithErrno(__func__, errno, hostPath,
+                                   host::LeadsOut(errno) ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
     struct stat st;
-    if (fstatat(name.dir(), name.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        SetLastError(ERROR_ALREADY_EXISTS);
-        return FALSE;
-    }
-    if (mkdirat(name.dir(), name.name(), 0755) != 0) {
-        SetLastError(ErrnoToError(errno));
-        return FALSE;
-    }
+    if (fstatat(name.dir(), name.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) return Fail(ERROR_ALREADY_EXISTS);
+    if (mkdirat(name.dir(), name.name(), 0755) != 0) return host::FailWithErrno(__func__, errno, hostPath);
     host::NoteHostNameMade(hostPath);
     return TRUE;
 }
 
 BOOL RemoveDirectoryA(LPCSTR path) {
     std::string full, hostPath;
-    if (!path || !host::FullWindowsPath(path, &full) || full.size() <= 3 || !host::MapToHost(full, &hostPath)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
+    if (!path || !host::FullWindowsPath(path, &full) || full.size() <= 3 || !host::MapToHost(full, &hostPath))
+        return Fail(ERROR_PATH_NOT_FOUND);
     host::NameInDrive name(hostPath);
     struct stat st;
-    if (!name.ok() || host::LookAtName(name.dir(), name.name(), hostPath, &st) != 0) {
-        SetLastError(host::LeadsOut(errno) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
-        return FALSE;
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        SetLastError(267 /* ERROR_DIRECTORY */);
-        return FALSE;
-    }
-    if (unlinkat(name.dir(), name.name(), AT_REMOVEDIR) != 0) {
-        SetLastError(ErrnoToError(errno));
-        return FALSE;
-    }
+    if (!name.ok() || host::LookAtName(name.dir(), name.name(), hostPath, &st) != 0)
+        return host::FailWithErrno(__func__, errno, hostPath,
+                                   host::LeadsOut(errno) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+    if (!S_ISDIR(st.st_mode)) return Fail(267 /* ERROR_DIRECTORY */);
+    if (unlinkat(name.dir(), name.name(), AT_REMOVEDIR) != 0) return host::FailWithErrno(__func__, errno, hostPath);
     return TRUE;
 }
 
@@ -273,18 +236,15 @@ BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
     struct stat st;
     host::PathLookup lookup = host::PathLookup::kNoFolder;
     if (fileName && host::FullWindowsPath(fileName, &full)) lookup = host::LookUpPath(full, &hostPath, &st);
-    if (lookup != host::PathLookup::kFound || S_ISLNK(st.st_mode)) {
-        SetLastError(lookup == host::PathLookup::kMissing || lookup == host::PathLookup::kNoFolder
-                         ? ERROR_FILE_NOT_FOUND
-                         : ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
+    if (lookup != host::PathLookup::kFound || S_ISLNK(st.st_mode))
+        return Fail(lookup == host::PathLookup::kMissing || lookup == host::PathLookup::kNoFolder
+                        ? ERROR_FILE_NOT_FOUND
+                        : ERROR_ACCESS_DENIED);
     if (S_ISDIR(st.st_mode)) return TRUE;
     mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & ~0222) : (st.st_mode | 0200);
     mode = (attributes & FILE_ATTRIBUTE_HIDDEN) ? (mode | S_ISVTX) : (mode & ~S_ISVTX);
     if (mode == st.st_mode || host::ChmodInDrive(hostPath, mode & 07777) == 0) return TRUE;
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
+    return host::FailWithErrno(__func__, errno, hostPath, ERROR_ACCESS_DENIED);
 }
 
 DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
@@ -306,10 +266,8 @@ BOOL SetCurrentDirectoryA(LPCSTR path) {
     std::string full, hostPath;
     struct stat st;
     if (!path || !host::FullWindowsPath(path, &full) || !host::MapToHost(full, &hostPath) ||
-        host::StatInDrive(hostPath, &st) != 0 || !S_ISDIR(st.st_mode)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
+        host::StatInDrive(hostPath, &st) != 0 || !S_ISDIR(st.st_mode))
+        return Fail(ERROR_PATH_NOT_FOUND);
     if (EndsInSeparator(full)) full.pop_back();
     host::CurrentProcess().currentDir = full;
     return TRUE;
@@ -326,16 +284,11 @@ DWORD GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
 BOOL GetDiskFreeSpaceA(LPCSTR rootPath, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,
                        LPDWORD freeClusters, LPDWORD totalClusters) {
     std::string full;
-    if (!rootPath || !host::FullWindowsPath(rootPath, &full)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
+    if (!rootPath || !host::FullWindowsPath(rootPath, &full)) return Fail(ERROR_PATH_NOT_FOUND);
     unsigned long long freeBytes;
     auto drive = host::Config().drives.find(full[0]);
-    if (drive == host::Config().drives.end() || !host::DriveFreeBytes(full[0], &freeBytes)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
+    if (drive == host::Config().drives.end() || !host::DriveFreeBytes(full[0], &freeBytes))
+        return Fail(ERROR_PATH_NOT_FOUND);
     // The drive's size: what it was set up with free, or more once files were deleted.
     unsigned long long clusters = freeBytes / host::kClusterBytes;
     unsigned long long total = drive->second.freeMb * 1024ULL * 1024ULL / host::kClusterBytes;

@@ -91,6 +91,11 @@ HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT openBuffer, UINT style) {
         if (openBuffer) openBuffer->nErrCode = (WORD)error;
         return HFILE_ERROR;
     };
+    auto failWithErrno = [&](int hostError, const std::string& path, DWORD error) {
+        host::SetHostError("OpenFile", path, hostError, error);
+        if (openBuffer) openBuffer->nErrCode = (WORD)error;
+        return HFILE_ERROR;
+    };
     std::string full, hostPath;
     if (!fileName || !host::FullWindowsPath(fileName, &full)) return fail(ERROR_PATH_NOT_FOUND);
     if (openBuffer) {
@@ -123,7 +128,8 @@ HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT openBuffer, UINT style) {
 
     int flags = O_CLOEXEC | ((style & OF_CREATE) ? (O_RDWR | O_CREAT | O_TRUNC) : OpenFlagsOf(access));
     int fd = host::OpenInDrive(hostPath, flags, 0644);
-    if (fd < 0) return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+    // The file was there or is made: a name missing now is a folder missing.
+    if (fd < 0) return failWithErrno(errno, hostPath, host::ErrnoToError(errno, ERROR_PATH_NOT_FOUND));
     if ((style & OF_CREATE) && exists) host::ChargeFileSize(full[0], (unsigned long long)st.st_size, 0);
     if (style & OF_EXIST) {  // opened to see that it can be, and closed again
         close(fd);
@@ -159,7 +165,7 @@ UINT _lread(HFILE file, LPVOID buffer, UINT bytes) {
         ssize_t got = read(file, (char*)buffer + done, bytes - done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
-            SetLastError(ERROR_ACCESS_DENIED);
+            host::SetHostError(__func__, entry->hostPath, errno, ERROR_ACCESS_DENIED);
             return (UINT)HFILE_ERROR;
         }
         if (got == 0) break;
@@ -203,7 +209,7 @@ UINT _lwrite(HFILE file, LPCSTR buffer, UINT bytes) {
     }
     int error = errno;
     if (fstat(file, &st) == 0) host::ChargeFileSize(entry->drive, newSize, (unsigned long long)st.st_size);
-    SetLastError(host::ErrnoToError(error));
+    host::SetHostError(__func__, entry->hostPath, error, host::ErrnoToError(error));
     return (UINT)HFILE_ERROR;
 }
 

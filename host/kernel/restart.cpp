@@ -8,6 +8,7 @@
 #include "core/drive_files.h"
 #include "core/machine.h"
 #include "kernel/file_sharing.h"
+#include "kernel/host_error.h"
 #include "kernel/short_names.h"
 #include "kernel/state_file.h"
 #include "profile/profile_text.h"
@@ -179,19 +180,11 @@ void ProcessWininit(std::vector<std::string>* actions, bool* ok) {
 // Records without checking that the new name's directory exists, as NT does;
 // the source must exist.
 BOOL ScheduleAtRestart(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
-    if (!Config().delayedDelete) {
-        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);  // Windows 95: WININIT.INI is the way
-        return FALSE;
-    }
+    if (!Config().delayedDelete) return Fail(ERROR_CALL_NOT_IMPLEMENTED);  // Windows 95: WININIT.INI is the way
     std::string source, destination;
-    if (!existingFile || !FullWindowsPath(existingFile, &source) || (newFile && !FullWindowsPath(newFile, &destination))) {
-        SetLastError(existingFile ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (!Exists(source)) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return FALSE;
-    }
+    if (!existingFile || !FullWindowsPath(existingFile, &source) || (newFile && !FullWindowsPath(newFile, &destination)))
+        return Fail(existingFile ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_PARAMETER);
+    if (!Exists(source)) return Fail(ERROR_FILE_NOT_FOUND);
     Pairs pairs;
     bool present;
     LONG error = ReadPending(&pairs, &present);
@@ -201,10 +194,7 @@ BOOL ScheduleAtRestart(LPCSTR existingFile, LPCSTR newFile, DWORD flags) {
         pairs.emplace_back(kNtPrefix + source, to);
         error = WritePending(pairs);
     }
-    if (error != ERROR_SUCCESS) {
-        SetLastError((DWORD)error);
-        return FALSE;
-    }
+    if (error != ERROR_SUCCESS) return Fail((DWORD)error);
     return TRUE;
 }
 

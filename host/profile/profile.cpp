@@ -258,12 +258,12 @@ int MakeTemporary(const host::NameInDrive& name, std::string* temporary) {
 
 // Writes a file through a temporary one beside it, so readers see the old
 // text or the new one, never a mix. The name is replaced, whatever a link of
-// that name leads to.
-DWORD WriteAtomically(const std::string& hostPath, const std::string& text, mode_t mode) {
+// that name leads to. 0, or the host error.
+int WriteAtomically(const std::string& hostPath, const std::string& text, mode_t mode) {
     host::NameInDrive name(hostPath);
     std::string temporary;
     int fd = name.ok() ? MakeTemporary(name, &temporary) : -1;
-    if (fd < 0) return host::ErrnoToError(errno);
+    if (fd < 0) return errno ? errno : EIO;
     size_t done = 0;
     int error = 0;
     while (done < text.size()) {
@@ -280,9 +280,9 @@ DWORD WriteAtomically(const std::string& hostPath, const std::string& text, mode
     if (!error && renameat(name.dir(), temporary.c_str(), name.dir(), name.name()) != 0) error = errno;
     if (error) {
         unlinkat(name.dir(), temporary.c_str(), 0);
-        return host::ErrnoToError(error);
+        return error;
     }
-    return ERROR_SUCCESS;
+    return 0;
 }
 
 bool HostDirectoryOf(const std::string& hostPath) {
@@ -372,39 +372,21 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         gCache.clear();
         return FALSE;  // Windows 95 reports the flush as a failure too
     }
-    if (!section || !fileName) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    if (!section || !fileName) return host::Fail(ERROR_INVALID_PARAMETER);
     std::string hostPath;
-    if (!ProfileHostPath(fileName, &hostPath)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
+    if (!ProfileHostPath(fileName, &hostPath)) return host::Fail(ERROR_PATH_NOT_FOUND);
     gCache.erase(hostPath);
     std::string text;
     struct stat st;
     int readError = ReadProfileFile(hostPath, &text, &st) ? 0 : errno;
     bool exists = readError == 0;
-    if (!exists && readError != ENOENT) {
-        SetLastError(host::ErrnoToError(readError));
-        return FALSE;
-    }
+    if (!exists && readError != ENOENT) return host::FailWithErrno(__func__, readError, hostPath);
     if (!exists && (!key || !value)) return TRUE;  // nothing to delete
-    if (!exists && !HostDirectoryOf(hostPath)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
-    if (exists && !(st.st_mode & 0222)) {  // the read-only attribute
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
+    if (!exists && !HostDirectoryOf(hostPath)) return host::Fail(ERROR_PATH_NOT_FOUND);
+    if (exists && !(st.st_mode & 0222)) return host::Fail(ERROR_ACCESS_DENIED);  // the read-only attribute
     std::string edited;
     if (!host::EditProfileText(text, host::TrimNameArgument(section), key, value, &edited)) return TRUE;
-    DWORD writeError = WriteAtomically(hostPath, edited, exists ? (st.st_mode & 07777) : 0644);
-    if (writeError != ERROR_SUCCESS) {
-        SetLastError(writeError);
-        return FALSE;
-    }
+    int writeError = WriteAtomically(hostPath, edited, exists ? (st.st_mode & 07777) : 0644);
+    if (writeError != 0) return host::FailWithErrno(__func__, writeError, hostPath);
     return TRUE;
 }
