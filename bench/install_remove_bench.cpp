@@ -20,6 +20,7 @@
 #include "app/setup_state.h"
 #include "core/machine.h"
 #include "process/program_file.h"
+#include "setup_program.h"
 #include "ui/frontend.h"
 #include "ui/script.h"
 #include "windows_host.h"
@@ -131,6 +132,7 @@ Times MeasureOnce(const std::string& work, const std::string& media) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    program_host::RegisterSetupProgram();
     int runs = argc > 1 ? std::atoi(argv[1]) : 5;
     char pattern[] = "/var/tmp/setup-bench-XXXXXX";
     std::string work = mkdtemp(pattern);

@@ -18,16 +18,14 @@ set(CURSES_NEED_WIDE TRUE)
 find_package(Curses REQUIRED)
 target_include_directories(hostwin PRIVATE ${CURSES_INCLUDE_DIRS})
 target_link_libraries(hostwin PUBLIC ${CURSES_LIBRARIES})
-include(${CMAKE_SOURCE_DIR}/cmake/host_resources.cmake)
 
 add_library(program STATIC ${PROGRAM_SOURCES})
 target_include_directories(program PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(program PUBLIC hostwin)
 
-# The host layer calls back into the program (WinMain), and the program into
-# the host layer: link the two as one group.
-add_library(setup_host INTERFACE)
-target_link_libraries(setup_host INTERFACE -Wl,--start-group program hostwin -Wl,--end-group)
+# The program registers itself with the host layer (tools/program_host): the
+# host layer knows no program of its own.
+add_subdirectory(tools/program_host)
 
 if(SETUP_FUZZ)
   add_subdirectory(tests/fuzz)
@@ -37,7 +35,7 @@ endif()
 file(GLOB WINBOX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/winbox/*.cpp)
 add_executable(winbox ${WINBOX_SOURCES})
 target_include_directories(winbox PRIVATE ${CMAKE_SOURCE_DIR}/host)
-target_link_libraries(winbox PRIVATE setup_host)
+target_link_libraries(winbox PRIVATE program_host)
 
 enable_testing()
 add_subdirectory(tests)

@@ -5,15 +5,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 
 #include "core/drive_files.h"
 #include "core/machine.h"
 #include "process/run_scope.h"
+#include "program_registration.h"
 #include "windows_host.h"
-
-extern "C" const char kSetupProgramSignature[];
 
 namespace host {
 
@@ -29,11 +27,13 @@ constexpr size_t kProgramPrefixBytes = 16u << 20;
 }  // namespace
 
 bool IsSetupProgramFile(const std::string& hostPath) {
+    const std::string& signature = RegisteredProgram().signature;
+    if (signature.empty()) return false;  // no program to recognise
     int fd = OpenInDrive(hostPath, O_RDONLY);
     if (fd < 0) return false;
     // Read a chunk at a time; the tail of the last chunk is kept, so that a
     // signature across two chunks is found.
-    const size_t signatureLength = strlen(kSetupProgramSignature);
+    const size_t signatureLength = signature.size();
     std::string window;
     char chunk[65536];
     size_t total = 0;
@@ -44,7 +44,7 @@ bool IsSetupProgramFile(const std::string& hostPath) {
         if (got <= 0) break;
         total += (size_t)got;
         window.append(chunk, (size_t)got);
-        found = window.find(kSetupProgramSignature) != std::string::npos;
+        found = window.find(signature) != std::string::npos;
         if (window.size() > signatureLength) window.erase(0, window.size() - signatureLength);
     }
     close(fd);
@@ -52,12 +52,19 @@ bool IsSetupProgramFile(const std::string& hostPath) {
 }
 
 bool WriteProgramStandIn(const std::string& hostPath) {
+    const std::string& signature = RegisteredProgram().signature;
+    if (signature.empty()) return false;
     std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
-    out << "MZ stand-in for the setup program\n" << kSetupProgramSignature << "\n";
+    out << "MZ stand-in for the setup program\n" << signature << "\n";
     return bool(out);
 }
 
 int RunProgramFile(const std::string& windowsPath, const std::string& commandLine, std::string* error) {
+    ProgramEntry entry = RegisteredProgram().entry;
+    if (!entry) {
+        *error = "no program is registered to run";
+        return -1;
+    }
     std::string full, hostPath;
     if (!FullWindowsPath(windowsPath, &full) || !MapToHost(full, &hostPath)) {
         *error = "no such path in the machine: " + windowsPath;
@@ -73,7 +80,7 @@ int RunProgramFile(const std::string& windowsPath, const std::string& commandLin
     process.commandLine = commandLine;
     std::string line = commandLine;
     RunScope run;  // what the program leaves is released as it ends, returning or aborted
-    return WinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &line[0], SW_SHOWNORMAL);
+    return entry(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &line[0], SW_SHOWNORMAL);
 }
 
 bool RecordStartedProgram(const StartedProgram& started) {

@@ -15,7 +15,7 @@
 #include <map>
 
 #include "core/codepage.h"
-#include "resources/embedded.h"
+#include "program_registration.h"
 
 namespace host {
 
@@ -789,29 +789,22 @@ class Parser {
     bool hasPeek_ = false;
 };
 
-const EmbeddedFile* FindEmbeddedFile(const std::string& name) {
-    for (int i = 0; i < kEmbeddedFileCount; ++i)
-        if (name == kEmbeddedFiles[i].name) return &kEmbeddedFiles[i];
-    return nullptr;
-}
-
-bool ReadEmbeddedFile(const std::string& name, std::string* text) {
-    const EmbeddedFile* file = FindEmbeddedFile(name);
-    if (!file) return false;
-    text->assign(reinterpret_cast<const char*>(file->data), file->size);
-    return true;
-}
-
-// The program's own script, read once; a script the host cannot read ends
-// the process at once rather than showing dialogs with controls missing.
+// The registered program's script, read once; a script the host cannot read
+// ends the process at once rather than showing dialogs with controls missing.
 std::vector<DialogTemplate> LoadProgramTemplates() {
-    std::string text, error;
-    std::vector<DialogTemplate> dialogs;
-    if (!ReadEmbeddedFile("setup.rc", &text)) {
-        fprintf(stderr, "host: setup.rc is not built in\n");
+    if (!HasRegisteredProgram()) {
+        fprintf(stderr, "host: no program is registered\n");
         abort();
     }
-    if (!ParseResourceScript("setup.rc", text, ReadEmbeddedFile, &dialogs, &error)) {
+    const ProgramRegistration& program = RegisteredProgram();
+    std::string text, error;
+    std::vector<DialogTemplate> dialogs;
+    if (program.resourceScript.empty()) return dialogs;
+    if (!program.readFile || !program.readFile(program.resourceScript, &text)) {
+        fprintf(stderr, "host: %s is not built in\n", program.resourceScript.c_str());
+        abort();
+    }
+    if (!ParseResourceScript(program.resourceScript, text, program.readFile, &dialogs, &error)) {
         fprintf(stderr, "host: cannot read the dialogs: %s\n", error.c_str());
         abort();
     }

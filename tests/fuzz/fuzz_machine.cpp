@@ -12,6 +12,7 @@
 #include <streambuf>
 
 #include "core/machine.h"
+#include "setup_program.h"
 #include "ui/frontend.h"
 
 namespace fuzz {
@@ -48,6 +49,7 @@ void RemoveTempDir() {
 
 void UseMachine() {
     if (!gMachineDir.empty()) return;
+    program_host::RegisterSetupProgram();
     char pattern[] = "/tmp/setup-fuzz-XXXXXX";
     if (!mkdtemp(pattern)) Fail("cannot make a temporary folder");
     gTempDir = pattern;

@@ -19,9 +19,9 @@
 #include "kernel/file_sharing.h"
 #include "platform.h"
 #include "process/program_file.h"
+#include "program_registration.h"
 #include "support/machine_fixture.h"
 
-extern "C" const char kSetupProgramSignature[];
 
 namespace {
 
@@ -273,7 +273,7 @@ TEST_F(ConfinementTest, TheProgramCheckReadsABoundedStart) {
         out << "MZ";
     }
     ASSERT_EQ(truncate(far.c_str(), 64LL << 20), 0);  // sparse: no disk used
-    std::ofstream(far, std::ios::binary | std::ios::app) << kSetupProgramSignature;
+    std::ofstream(far, std::ios::binary | std::ios::app) << host::RegisteredProgram().signature;
     EXPECT_FALSE(host::IsSetupProgramFile(far));
     ASSERT_TRUE(host::WriteProgramStandIn(Host("E:\\SETUP.EXE")));
     EXPECT_TRUE(host::IsSetupProgramFile(Host("E:\\SETUP.EXE")));

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/setup_state.h"
 #include "core/codepage.h"
 #include "kernel/state_file.h"
 
@@ -29,7 +28,6 @@ void MachineTest::SetUp() {
     host::SetTranscript(&transcript_);
     host::SetFrontEnd(&script_);
     script_.LoadText("");
-    setup = SetupState();
 }
 
 void MachineTest::TearDown() {

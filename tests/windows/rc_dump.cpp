@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/codepage.h"
+#include "program_resources.h"
 #include "resources/dialog_template.h"
 #include "resources/rc_parser.h"
 
@@ -31,6 +32,7 @@ bool ReadFile(const std::string& path, std::string* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    host::RegisterProgram(program_host::ProgramDialogs());
     std::vector<host::DialogTemplate> fromFile;
     const std::vector<host::DialogTemplate>* dialogs = &host::DialogTemplates();
     if (argc > 1) {

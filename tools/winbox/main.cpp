@@ -19,6 +19,7 @@
 #include "registry/registry_text.h"
 #include "commands.h"
 #include "new_process.h"
+#include "setup_program.h"
 #include "ui/frontend.h"
 #include "ui/script.h"
 #include "ui/terminal.h"
@@ -263,6 +264,7 @@ void PrintUsage() {
 
 int main(int argc, char** argv) {
     using namespace winbox;
+    program_host::RegisterSetupProgram();
     std::vector<std::string> args(argv + 1, argv + argc);
     TakeOption(args, "--machine", &gMachine);
     if (args.empty()) {

@@ -1,8 +1,8 @@
-// Files compiled into the host layer at build time: the resource script and
-// the header it includes (see cmake/host_resources.cmake).
+// Files compiled into the program's host build: the resource script and the
+// header it includes (see tools/program_host/CMakeLists.txt).
 #pragma once
 
-namespace host {
+namespace program_host {
 
 struct EmbeddedFile {
     const char* name;           // file name without folders, e.g. "setup.rc"
@@ -13,4 +13,4 @@ struct EmbeddedFile {
 extern const EmbeddedFile kEmbeddedFiles[];
 extern const int kEmbeddedFileCount;
 
-}  // namespace host
+}  // namespace program_host
