@@ -21,24 +21,6 @@ BOOL ReadSettingsPath(const char* section, const char* key, char* value) {
 
 namespace {
 
-// A name of one file or folder: no separator, no character Windows refuses
-// in a name, and not a name that Windows reads as "." or ".." (trailing dots
-// and blanks are dropped from names, so ". ." is "").
-BOOL IsOneFolderName(const char* name) {
-    BOOL onlyDotsAndBlanks = TRUE;
-    for (const char* p = name; *p; ++p) {
-        BYTE c = (BYTE)*p;
-        if (IsDBCSLeadByte(c) && p[1]) {
-            onlyDotsAndBlanks = FALSE;
-            ++p;
-            continue;
-        }
-        if (c < 0x20 || strchr("\\/:*?\"<>|", c)) return FALSE;
-        if (c != '.' && c != ' ') onlyDotsAndBlanks = FALSE;
-    }
-    return !onlyDotsAndBlanks;
-}
-
 // A file entry's destination names a file below installDir: each of its
 // levels ('/' separates them on Windows too) is a name.
 BOOL StaysInsideInstallDir(char* relative) {
@@ -187,20 +169,10 @@ BOOL ReduceToDirectory(char* value, char* directory) {
 
 // The directory of an earlier installation, from its uninstall registration.
 void ReadEarlierDestination() {
-    char keyPath[kPathSize];
-    CopyText(keyPath, sizeof keyPath, UNINSTALL_KEY);
-    if (!AppendText(keyPath, sizeof keyPath, setup.folder)) return;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
     char value[kPathSize + 1];
-    DWORD size = kPathSize;
-    DWORD type = 0;
-    if (RegQueryValueExA(key, "UninstallString", nullptr, &type, (LPBYTE)value, &size) == ERROR_SUCCESS) {
-        value[size < kPathSize ? size : kPathSize] = 0;  // a stored value need not end in zero
-        char directory[kPathSize];
-        if (ReduceToDirectory(value, directory)) CopyText(setup.installDir, kPathSize, directory);
-    }
-    RegCloseKey(key);
+    char directory[kPathSize];
+    if (ReadUninstallString(value) && ReduceToDirectory(value, directory))
+        CopyText(setup.installDir, kPathSize, directory);
 }
 
 // A read that filled its buffer may end in the lead byte of a cut character,
@@ -226,6 +198,25 @@ int CountEntries(BOOL (*resolve)(int)) {
 }
 
 }  // namespace
+
+BOOL ReadUninstallString(char* value) {
+    value[0] = 0;
+    char keyPath[kPathSize];
+    if (!CopyText(keyPath, sizeof keyPath, UNINSTALL_KEY) || !AppendText(keyPath, sizeof keyPath, setup.folder))
+        return FALSE;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return FALSE;
+    DWORD size = kPathSize;
+    DWORD type = 0;
+    BOOL read = RegQueryValueExA(key, "UninstallString", nullptr, &type, (LPBYTE)value, &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (!read) {
+        value[0] = 0;
+        return FALSE;
+    }
+    value[size < kPathSize ? size : kPathSize] = 0;  // a stored value need not end in zero
+    return TRUE;
+}
 
 BOOL LoadSettings() {
     GetPrivateProfileStringA(SECTION_INSTALL, "Title", "", setup.title, sizeof setup.title, setup.settingsPath);

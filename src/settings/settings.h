@@ -28,3 +28,6 @@ void ShowEntryError(const char* message);
 // Reads a value of the settings file into a path-sized buffer. False when the
 // value is longer than a path holds (the buffer is then empty).
 BOOL ReadSettingsPath(const char* section, const char* key, char* value);
+// The product's "UninstallString" from its uninstall registration, into a
+// buffer of kPathSize + 1 bytes. False (and empty) when there is none.
+BOOL ReadUninstallString(char* value);

@@ -27,6 +27,29 @@ BOOL IsTrailByteAt(const char* text, int n) {
     return position != n;
 }
 
+namespace {
+
+// A byte that Windows refuses in a file or folder name: a control byte, a
+// separator, a drive or stream colon, a wildcard, a quote or a redirection.
+BOOL IsRefusedInName(BYTE c) { return c < 0x20 || strchr("\\/:*?\"<>|", c) != nullptr; }
+
+}  // namespace
+
+BOOL IsOneFolderName(const char* name) {
+    BOOL onlyDotsAndBlanks = TRUE;
+    for (const char* p = name; *p; ++p) {
+        BYTE c = (BYTE)*p;
+        if (IsDBCSLeadByte(c) && p[1]) {
+            onlyDotsAndBlanks = FALSE;
+            ++p;
+            continue;
+        }
+        if (IsRefusedInName(c)) return FALSE;
+        if (c != '.' && c != ' ') onlyDotsAndBlanks = FALSE;
+    }
+    return !onlyDotsAndBlanks;
+}
+
 // Walks whole characters: a trail byte may be 0x7C ('|') or 0x5C ('\').
 // Windows itself would take '/' for '\', and a ':' for a stream name on some
 // file systems; they are refused all the same, since the program's own path
@@ -39,7 +62,8 @@ BOOL HasCharacterRefusedInPath(const char* path) {
             ++i;
             continue;
         }
-        if (c < 0x20 || strchr("*?\"<>|/", c) || (c == ':' && i != 1)) return TRUE;
+        if (c == '\\' || (c == ':' && i == 1)) continue;
+        if (IsRefusedInName(c)) return TRUE;
     }
     return FALSE;
 }

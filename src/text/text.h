@@ -10,6 +10,10 @@ char* FindCharMb(char* text, char c);
 const char* FindCharMb(const char* text, char c);
 // True when byte n of text is the second byte of a double-byte character.
 BOOL IsTrailByteAt(const char* text, int n);
+// A name of one file or folder: no separator, no character Windows refuses
+// in a name, and not a name that Windows reads as "." or ".." (trailing dots
+// and blanks are dropped from names, so ". ." is "").
+BOOL IsOneFolderName(const char* name);
 // True when path holds a character no folder name may hold: * ? " < > |, a
 // control byte, an unfinished double-byte character, '/', or a ':' anywhere
 // but after the drive letter.

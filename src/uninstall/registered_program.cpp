@@ -18,31 +18,9 @@ BOOL IsSamePath(const char* a, const char* b) {
     return lengthA && lengthA < sizeof shortA && lengthB && lengthB < sizeof shortB && lstrcmpiA(shortA, shortB) == 0;
 }
 
-namespace {
-
-// The registration's command: the product's "UninstallString", empty when
-// there is none.
-void ReadUninstallCommand(char* command) {
-    command[0] = 0;
-    char keyPath[kPathSize];
-    if (!CopyText(keyPath, sizeof keyPath, UNINSTALL_KEY) || !AppendText(keyPath, sizeof keyPath, setup.folder)) return;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    DWORD size = kPathSize - 1;
-    DWORD type = 0;
-    if (RegQueryValueExA(key, "UninstallString", nullptr, &type, (LPBYTE)command, &size) == ERROR_SUCCESS &&
-        type == REG_SZ)
-        command[size] = 0;  // a stored value need not end in zero
-    else
-        command[0] = 0;
-    RegCloseKey(key);
-}
-
-}  // namespace
-
 BOOL IsRegisteredProgram(const char* path) {
-    char command[kPathSize];
-    ReadUninstallCommand(command);
+    char command[kPathSize + 1];
+    ReadUninstallString(command);
     if (command[0] == '"') {
         // The program's path is the quoted text.
         char* end = FindCharMb(command + 1, '"');
